@@ -1,0 +1,20 @@
+/* velmari_messages/msg/EgoState: the ego vehicle's pose and speed. */
+#ifndef VELMARI_MESSAGES__MSG__EGO_STATE_H_
+#define VELMARI_MESSAGES__MSG__EGO_STATE_H_
+
+#include "std_msgs/msg/header.h"
+#include "velmari_messages/msg/rosidl_generator_c__visibility_control.h"
+
+#define velmari_messages__msg__EgoState__FIELDS(VALUE, MESSAGE, STRING) \
+  MESSAGE(header, std_msgs, msg, Header) \
+  VALUE(x, float64) \
+  VALUE(y, float64) \
+  VALUE(z, float64) \
+  VALUE(yaw, float64) \
+  VALUE(pitch, float64) \
+  VALUE(roll, float64) \
+  VALUE(speed, float64)
+
+MSGDEF_C_MESSAGE(velmari_messages, msg, EgoState)
+
+#endif

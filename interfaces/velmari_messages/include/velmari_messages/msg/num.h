@@ -1,0 +1,12 @@
+/* velmari_messages/msg/Num: a single number. */
+#ifndef VELMARI_MESSAGES__MSG__NUM_H_
+#define VELMARI_MESSAGES__MSG__NUM_H_
+
+#include "velmari_messages/msg/rosidl_generator_c__visibility_control.h"
+
+#define velmari_messages__msg__Num__FIELDS(VALUE, MESSAGE, STRING) \
+  VALUE(num, int64)
+
+MSGDEF_C_MESSAGE(velmari_messages, msg, Num)
+
+#endif

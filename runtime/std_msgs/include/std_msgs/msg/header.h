@@ -1,0 +1,14 @@
+/* std_msgs/msg/Header: time stamp and coordinate frame of a message. */
+#ifndef STD_MSGS__MSG__HEADER_H_
+#define STD_MSGS__MSG__HEADER_H_
+
+#include "builtin_interfaces/msg/time.h"
+#include "std_msgs/msg/rosidl_generator_c__visibility_control.h"
+
+#define std_msgs__msg__Header__FIELDS(VALUE, MESSAGE, STRING) \
+  MESSAGE(stamp, builtin_interfaces, msg, Time) \
+  STRING(frame_id)
+
+MSGDEF_C_MESSAGE(std_msgs, msg, Header)
+
+#endif
