@@ -360,7 +360,7 @@ bool sequence_copy(const Seq * input, Seq * output)
 }  // namespace c_messages
 
 // Binding of a nested message type: its exported C message functions.
-#define MSGDEF_BIND_MESSAGE(pkg, folder, T) \
+#define C_MESSAGES_BIND_MESSAGE(pkg, folder, T) \
   ::c_messages::Nested<pkg##__##folder##__##T>{ \
     &pkg##__##folder##__##T##__init, &pkg##__##folder##__##T##__fini, \
     &pkg##__##folder##__##T##__are_equal, &pkg##__##folder##__##T##__copy}

@@ -70,6 +70,33 @@ function(msgdef_add_package pkg)
     string(APPEND includes "#include \"${h}\"\n")
   endforeach()
 
+  # C++ structures: one header per definition header, beside it.
+  set(DEP_INCLUDES "")
+  foreach(dep IN LISTS P_DEPENDS)
+    string(APPEND DEP_INCLUDES "#include \"${dep}/msgdef_package.hpp\"\n")
+  endforeach()
+  set(cpp_includes "")
+  foreach(entry IN LISTS P_MESSAGES P_SERVICES)
+    msgdef_snake_name(${entry} SNAKE)
+    set(PKG ${pkg})
+    set(HEADER_TYPE ${entry})
+    if(entry IN_LIST P_MESSAGES)
+      set(FOLDER msg)
+      set(EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, msg, ${entry})\n")
+    else()
+      set(FOLDER srv)
+      set(EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, srv, ${entry}_Request)\n")
+      string(APPEND EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, srv, ${entry}_Response)\n")
+      string(APPEND EXPANSIONS "MSGDEF_CPP_SERVICE(${pkg}, srv, ${entry})\n")
+    endif()
+    string(TOUPPER "${pkg}__${FOLDER}__${SNAKE}_HPP_" GUARD)
+    configure_file(${MSGDEF_CMAKE_DIR}/cpp_header.hpp.in
+      ${gen}/include/${pkg}/${FOLDER}/${SNAKE}.hpp @ONLY)
+    string(APPEND cpp_includes "#include \"${pkg}/${FOLDER}/${SNAKE}.hpp\"\n")
+  endforeach()
+  file(CONFIGURE OUTPUT ${gen}/include/${pkg}/msgdef_package.hpp
+    CONTENT "// C++ structures of every type of ${pkg}.\n#pragma once\n${cpp_includes}" @ONLY)
+
   set(PKG ${pkg})
   set(PKG_UPPER ${pkg_upper})
   set(MSGDEF_INCLUDES "${includes}")
@@ -87,7 +114,8 @@ function(msgdef_add_package pkg)
     $<BUILD_INTERFACE:${P_DIRECTORY}/include>
     $<BUILD_INTERFACE:${gen}/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-  target_link_libraries(${defs} INTERFACE msgdef rosidl_runtime_c::rosidl_runtime_c)
+  target_link_libraries(${defs} INTERFACE msgdef rosidl_runtime_c::rosidl_runtime_c
+    rosidl_runtime_cpp::rosidl_runtime_cpp)
   foreach(dep IN LISTS P_DEPENDS)
     target_link_libraries(${defs} INTERFACE ${dep}__definitions)
   endforeach()

@@ -83,9 +83,10 @@ constexpr std::size_t count(const Tuple &)
 
 }  // namespace msgdef
 
-// The descriptor tuple of C name CNAME over structure STRUCT. The library
-// kind defines MSGDEF_BIND_MESSAGE(pkg, folder, T), the binding of a nested
-// type, before expanding it.
+// The descriptor tuple of C name CNAME over structure STRUCT. A nested field's
+// binding is MSGDEF_BIND_MESSAGE(pkg, folder, T) as defined where the tuple is
+// expanded: each library kind defines its own binding macro and points
+// MSGDEF_BIND_MESSAGE at it right before it expands its field tables.
 #define MSGDEF_FIELD_TUPLE(STRUCT, CNAME) \
   [] { \
     using S = STRUCT; \
