@@ -1,0 +1,275 @@
+#include "dds.hpp"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "cdr_bytes.hpp"
+#include "errors.hpp"
+#include "message_text.hpp"
+
+#include "fastdds/dds/domain/DomainParticipant.hpp"
+#include "fastdds/dds/domain/DomainParticipantFactory.hpp"
+#include "fastdds/dds/publisher/DataWriter.hpp"
+#include "fastdds/dds/publisher/Publisher.hpp"
+#include "fastdds/dds/subscriber/DataReader.hpp"
+#include "fastdds/dds/subscriber/SampleInfo.hpp"
+#include "fastdds/dds/subscriber/Subscriber.hpp"
+#include "fastdds/dds/topic/Topic.hpp"
+#include "fastdds/dds/topic/TopicDataType.hpp"
+#include "fastdds/dds/topic/TypeSupport.hpp"
+#include "fastdds/rtps/transport/UDPv4TransportDescriptor.h"
+
+namespace velmsg
+{
+namespace dds = eprosima::fastdds::dds;
+using Clock = std::chrono::steady_clock;
+
+namespace
+{
+
+constexpr double kAcknowledgementWait_s = 5.0;
+
+// Any message type, serialized through its Fast-CDR callbacks.
+class GenericTopicType : public dds::TopicDataType
+{
+public:
+  explicit GenericTopicType(const MessageType & type)
+  : type_(type)
+  {
+    setName(type.dds_type_name().c_str());
+    bool bounded = true;
+    size_t max_size = type.serializer().max_serialized_size(bounded) + 4;
+    // Unbounded types (a header's frame id) grow their payloads as needed; see the writer's memory policy.
+    m_typeSize = static_cast<uint32_t>(std::min<size_t>(max_size, 1 << 16));
+    m_isGetKeyDefined = false;
+    auto_fill_type_object(false);
+    auto_fill_type_information(false);
+  }
+
+  bool serialize(void * data, eprosima::fastrtps::rtps::SerializedPayload_t * payload) override
+  {
+    try {
+      payload->length = static_cast<uint32_t>(write_cdr(type_, data,
+        reinterpret_cast<char *>(payload->data), payload->max_size, true));
+      payload->encapsulation = CDR_LE;
+      return true;
+    } catch (const ToolError &) {
+      return false;
+    }
+  }
+
+  bool deserialize(eprosima::fastrtps::rtps::SerializedPayload_t * payload, void * data) override
+  {
+    try {
+      read_cdr(type_, payload->data, payload->length, data, true);
+      return true;
+    } catch (const ToolError &) {
+      return false;
+    }
+  }
+
+  std::function<uint32_t()> getSerializedSizeProvider(void * data) override
+  {
+    return [this, data] {return static_cast<uint32_t>(cdr_size(type_, data, true));};
+  }
+
+  void * createData() override
+  {
+    auto message = std::make_unique<Message>(type_.description());
+    void * data = message->data();
+    std::lock_guard<std::mutex> lock(mutex_);
+    created_.emplace(data, std::move(message));
+    return data;
+  }
+
+  void deleteData(void * data) override
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    created_.erase(data);
+  }
+
+  bool getKey(void *, eprosima::fastrtps::rtps::InstanceHandle_t *, bool) override
+  {
+    return false;
+  }
+
+private:
+  const MessageType & type_;
+  std::mutex mutex_;
+  std::map<void *, std::unique_ptr<Message>> created_;
+};
+
+// A participant that talks over the loopback interface only; deletes what it made.
+class LoopbackParticipant
+{
+public:
+  LoopbackParticipant(const MessageType & type, const std::string & topic)
+  {
+    auto factory = dds::DomainParticipantFactory::get_instance();
+    dds::DomainParticipantQos qos = dds::PARTICIPANT_QOS_DEFAULT;
+    qos.name("velmsg");
+    auto udp = std::make_shared<eprosima::fastdds::rtps::UDPv4TransportDescriptor>();
+    udp->interfaceWhiteList.push_back("127.0.0.1");
+    qos.transport().user_transports.push_back(udp);
+    qos.transport().use_builtin_transports = false;
+    participant_ = factory->create_participant(domain_from_environment(), qos);
+    if (!participant_) {
+      throw failure("cannot create a DDS participant on domain " +
+              std::to_string(domain_from_environment()));
+    }
+    dds::TypeSupport support(new GenericTopicType(type));
+    if (support.register_type(participant_) != ReturnCode_t::RETCODE_OK) {
+      throw failure("cannot register the DDS type " + type.dds_type_name());
+    }
+    topic_ = participant_->create_topic("rt/" + topic, support.get_type_name(), dds::TOPIC_QOS_DEFAULT);
+    if (!topic_) {
+      throw failure("cannot create the DDS topic rt/" + topic);
+    }
+  }
+
+  ~LoopbackParticipant()
+  {
+    participant_->delete_contained_entities();
+    dds::DomainParticipantFactory::get_instance()->delete_participant(participant_);
+  }
+
+  dds::DomainParticipant * participant() {return participant_;}
+  dds::Topic * topic() {return topic_;}
+
+private:
+  dds::DomainParticipant * participant_ = nullptr;
+  dds::Topic * topic_ = nullptr;
+};
+
+// Reliable and volatile as ROS 2's default profile; every sample is kept until
+// acknowledged or taken, and payloads grow with the message.
+template<typename Qos>
+void set_entity_qos(Qos & qos)
+{
+  qos.reliability().kind = dds::RELIABLE_RELIABILITY_QOS;
+  qos.durability().kind = dds::VOLATILE_DURABILITY_QOS;
+  qos.history().kind = dds::KEEP_ALL_HISTORY_QOS;
+  qos.endpoint().history_memory_policy =
+    eprosima::fastrtps::rtps::PREALLOCATED_WITH_REALLOC_MEMORY_MODE;
+}
+
+std::atomic<bool> interrupted{false};
+
+std::chrono::duration<double> seconds(double s)
+{
+  return std::chrono::duration<double>(s);
+}
+
+}  // namespace
+
+uint32_t domain_from_environment()
+{
+  const char * text = std::getenv("ROS_DOMAIN_ID");
+  if (!text || !*text) {
+    return 0;
+  }
+  char * end = nullptr;
+  unsigned long domain = std::strtoul(text, &end, 10);
+  if (*end || domain > 232) {
+    throw usage_error("ROS_DOMAIN_ID must be a number from 0 to 232, not '" + std::string(text) + "'");
+  }
+  return static_cast<uint32_t>(domain);
+}
+
+void publish(
+  const MessageType & type, const Message & message, const std::string & topic,
+  const PublishOptions & options, std::ostream & log)
+{
+  LoopbackParticipant loopback(type, topic);
+  dds::Publisher * publisher = loopback.participant()->create_publisher(dds::PUBLISHER_QOS_DEFAULT);
+  dds::DataWriterQos qos = dds::DATAWRITER_QOS_DEFAULT;
+  set_entity_qos(qos);
+  dds::DataWriter * writer = publisher ? publisher->create_datawriter(loopback.topic(), qos) : nullptr;
+  if (!writer) {
+    throw failure("cannot create a DDS writer on rt/" + topic);
+  }
+
+  auto deadline = Clock::now() + seconds(options.wait_for_subscriber_s);
+  dds::PublicationMatchedStatus matched;
+  while (writer->get_publication_matched_status(matched) == ReturnCode_t::RETCODE_OK &&
+    matched.current_count == 0 && Clock::now() < deadline)
+  {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (matched.current_count == 0) {
+    log << "no subscriber on rt/" << topic << " yet; publishing anyway" << std::endl;
+  }
+
+  auto period = std::chrono::duration_cast<Clock::duration>(seconds(1.0 / options.rate_hz));
+  auto next = Clock::now();
+  for (unsigned i = 1; i <= options.count; ++i) {
+    if (!writer->write(const_cast<void *>(message.data()))) {
+      throw failure("DDS refused to publish message " + std::to_string(i) + " on rt/" + topic);
+    }
+    log << "published " << type.name().text() << " #" << i << " on rt/" << topic << std::endl;
+    if (i < options.count) {
+      next += period;
+      std::this_thread::sleep_until(next);
+    }
+  }
+  eprosima::fastrtps::Duration_t wait(kAcknowledgementWait_s);
+  if (matched.current_count && writer->wait_for_acknowledgments(wait) != ReturnCode_t::RETCODE_OK) {
+    log << "not every subscriber acknowledged the messages within " << kAcknowledgementWait_s << " s"
+        << std::endl;
+  }
+}
+
+int echo(
+  const MessageType & type, const std::string & topic, const EchoOptions & options,
+  std::ostream & out)
+{
+  LoopbackParticipant loopback(type, topic);
+  dds::Subscriber * subscriber =
+    loopback.participant()->create_subscriber(dds::SUBSCRIBER_QOS_DEFAULT);
+  dds::DataReaderQos qos = dds::DATAREADER_QOS_DEFAULT;
+  set_entity_qos(qos);
+  dds::DataReader * reader = subscriber ? subscriber->create_datareader(loopback.topic(), qos) : nullptr;
+  if (!reader) {
+    throw failure("cannot create a DDS reader on rt/" + topic);
+  }
+
+  interrupted = false;
+  auto on_signal = [](int) {interrupted = true;};
+  std::signal(SIGINT, on_signal);
+  std::signal(SIGTERM, on_signal);
+
+  unsigned received = 0;
+  auto deadline = Clock::now() + seconds(options.timeout_s);
+  while (!interrupted && (!options.count || received < *options.count) && Clock::now() < deadline) {
+    reader->wait_for_unread_message(eprosima::fastrtps::Duration_t(0.1));
+    for (;;) {
+      if (options.count && received == *options.count) {
+        break;
+      }
+      Message message(type.description());
+      dds::SampleInfo info;
+      if (reader->take_next_sample(message.data(), &info) != ReturnCode_t::RETCODE_OK) {
+        break;
+      }
+      if (info.valid_data) {
+        print_yaml(out, message);
+        out << "---" << std::endl;
+        ++received;
+      }
+    }
+  }
+  if (options.count && received < *options.count && !interrupted) {
+    throw ToolError(kExitTimeout, "received " + std::to_string(received) + " of " +
+            std::to_string(*options.count) + " messages on rt/" + topic + " within " +
+            std::to_string(options.timeout_s) + " s");
+  }
+  return kExitOk;
+}
+
+}  // namespace velmsg

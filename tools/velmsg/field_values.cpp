@@ -1,0 +1,222 @@
+#include "field_values.hpp"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+#include <utility>
+
+#include "rosidl_typesupport_introspection_c/field_types.h"
+
+namespace velmsg
+{
+namespace
+{
+
+template<typename T>
+T load(const void * field)
+{
+  T value;
+  std::memcpy(&value, field, sizeof value);
+  return value;
+}
+
+template<typename T>
+void store(void * field, T value)
+{
+  std::memcpy(field, &value, sizeof value);
+}
+
+template<typename T>
+std::string range_text()
+{
+  return std::to_string(+std::numeric_limits<T>::lowest()) + " to " +
+         std::to_string(+std::numeric_limits<T>::max());
+}
+
+// Decimal integers, optionally signed; the whole text must be the number.
+template<typename T>
+bool parse_integer(std::string_view text, void * field, std::string & reason)
+{
+  using Wide = std::conditional_t<std::is_signed_v<T>, long long, unsigned long long>;
+  std::string_view digits = text;
+  if (!digits.empty() && digits.front() == '+') {
+    digits.remove_prefix(1);
+  }
+  bool negative = !digits.empty() && digits.front() == '-';
+  if (negative && std::is_unsigned_v<T>) {
+    digits.remove_prefix(1);  // parse the magnitude only to tell "too small" from "not a number"
+  }
+  Wide wide = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), wide);
+  if (digits.empty() || end != digits.data() + digits.size() || error == std::errc::invalid_argument) {
+    reason = "is not an integer";
+    return false;
+  }
+  if (error == std::errc::result_out_of_range || (negative && std::is_unsigned_v<T>) ||
+    wide < static_cast<Wide>(std::numeric_limits<T>::lowest()) ||
+    wide > static_cast<Wide>(std::numeric_limits<T>::max()))
+  {
+    reason = "does not fit (range " + range_text<T>() + ")";
+    return false;
+  }
+  store(field, static_cast<T>(wide));
+  return true;
+}
+
+template<typename T>
+std::string format_integer(const void * field)
+{
+  return std::to_string(+load<T>(field));
+}
+
+template<typename T>
+void example_integer(unsigned n, void * field)
+{
+  store(field, static_cast<T>(n % 100));
+}
+
+// Floating point: decimal or exponent form, nan and inf in plain or YAML spelling.
+template<typename T>
+bool parse_float(std::string_view text, void * field, std::string & reason)
+{
+  std::string_view number = text;
+  bool negative = false;
+  if (!number.empty() && (number.front() == '+' || number.front() == '-')) {
+    negative = number.front() == '-';
+    number.remove_prefix(1);
+  }
+  if (!number.empty() && number.front() == '.' && number.size() > 1 &&
+    std::isalpha(static_cast<unsigned char>(number[1])))
+  {
+    number.remove_prefix(1);  // YAML's .inf and .nan
+  }
+  double value = 0;
+  auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (number.empty() || end != number.data() + number.size() || error == std::errc::invalid_argument) {
+    reason = "is not a number";
+    return false;
+  }
+  if (error == std::errc::result_out_of_range) {
+    // Reported for underflow too: those values round to (sub)normals, strtod gives them.
+    value = std::strtod(std::string(number).c_str(), nullptr);
+    if (std::isinf(value)) {
+      reason = "does not fit float64";
+      return false;
+    }
+  }
+  if (negative) {
+    value = -value;
+  }
+  if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<T>::max()) {
+    reason = std::is_same_v<T, float> ? "does not fit float32" : "does not fit float64";
+    return false;
+  }
+  store(field, static_cast<T>(value));
+  return true;
+}
+
+// Shortest text that reads back to the same value, always recognisable as a float.
+template<typename T>
+std::string format_float(const void * field)
+{
+  T value = load<T>(field);
+  if (std::isnan(value)) {
+    return ".nan";
+  }
+  if (std::isinf(value)) {
+    return value > 0 ? ".inf" : "-.inf";
+  }
+  char text[64];
+  auto result = std::to_chars(text, text + sizeof text, value);
+  std::string out(text, result.ptr);
+  if (out.find_first_of(".e") == std::string::npos) {
+    out += ".0";
+  }
+  return out;
+}
+
+template<typename T>
+void example_float(unsigned n, void * field)
+{
+  store(field, static_cast<T>(n) + static_cast<T>(0.5));
+}
+
+bool parse_bool(std::string_view text, void * field, std::string & reason)
+{
+  static const std::pair<std::string_view, bool> spellings[] = {
+    {"true", true}, {"True", true}, {"1", true}, {"false", false}, {"False", false}, {"0", false}};
+  for (auto [spelling, value] : spellings) {
+    if (text == spelling) {
+      store(field, value);
+      return true;
+    }
+  }
+  reason = "is not a bool (true or false)";
+  return false;
+}
+
+std::string format_bool(const void * field)
+{
+  // Any non-zero byte is true, as the serializers treat it.
+  return load<uint8_t>(field) ? "true" : "false";
+}
+
+void example_bool(unsigned, void * field)
+{
+  store(field, true);
+}
+
+#define INTEGER_KIND(code, T, name) \
+  {code, name, sizeof(T), parse_integer<T>, format_integer<T>, example_integer<T>}
+
+const PrimitiveKind kinds[] = {
+  {rosidl_typesupport_introspection_c__ROS_TYPE_FLOAT, "float32", sizeof(float),
+    parse_float<float>, format_float<float>, example_float<float>},
+  {rosidl_typesupport_introspection_c__ROS_TYPE_DOUBLE, "float64", sizeof(double),
+    parse_float<double>, format_float<double>, example_float<double>},
+  {rosidl_typesupport_introspection_c__ROS_TYPE_BOOLEAN, "bool", sizeof(bool),
+    parse_bool, format_bool, example_bool},
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_CHAR, uint8_t, "char"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_OCTET, uint8_t, "byte"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_UINT8, uint8_t, "uint8"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_INT8, int8_t, "int8"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_UINT16, uint16_t, "uint16"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_INT16, int16_t, "int16"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_UINT32, uint32_t, "uint32"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_INT32, int32_t, "int32"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_UINT64, uint64_t, "uint64"),
+  INTEGER_KIND(rosidl_typesupport_introspection_c__ROS_TYPE_INT64, int64_t, "int64"),
+};
+
+}  // namespace
+
+const PrimitiveKind * primitive_kind(uint8_t type_id)
+{
+  for (const PrimitiveKind & kind : kinds) {
+    if (kind.type_id == type_id) {
+      return &kind;
+    }
+  }
+  return nullptr;
+}
+
+std::string type_code_name(uint8_t type_id)
+{
+  if (const PrimitiveKind * kind = primitive_kind(type_id)) {
+    return kind->name;
+  }
+  switch (type_id) {
+    case rosidl_typesupport_introspection_c__ROS_TYPE_LONG_DOUBLE: return "long double";
+    case rosidl_typesupport_introspection_c__ROS_TYPE_WCHAR: return "wchar";
+    case rosidl_typesupport_introspection_c__ROS_TYPE_STRING: return "string";
+    case rosidl_typesupport_introspection_c__ROS_TYPE_WSTRING: return "wstring";
+    case rosidl_typesupport_introspection_c__ROS_TYPE_MESSAGE: return "message";
+    default: return "type code " + std::to_string(type_id);
+  }
+}
+
+}  // namespace velmsg

@@ -1,0 +1,43 @@
+// Messages as text: field assignments, YAML, the definition view and example
+// values, all driven by the introspection description of the type.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "message_type.hpp"
+
+namespace velmsg
+{
+
+struct FieldVisit
+{
+  const FieldDescription & field;
+  int depth;         // 0 for the fields of the top-level message
+  std::string path;  // "header.stamp.sec"
+  size_t offset;     // from the start of the top-level structure
+  void * address;    // the field in the message; null when walking a description alone
+};
+
+// Every field in order, a nested message's fields right after the nested message itself.
+void walk_fields(
+  const MessageDescription & description, void * message,
+  const std::function<void(const FieldVisit &)> & visit);
+
+// Fails with a clear message on a field shape the tool cannot read or write (arrays, wide strings).
+void require_supported(const MessageDescription & description);
+
+// "path=value", e.g. "header.frame_id=base_link" or "status=3".
+void assign_field(Message & message, std::string_view assignment);
+
+// Every field gets a distinct example value: numbers 1, 2, 3, ... (floats n.5), bools true.
+void fill_example(Message & message);
+
+void print_yaml(std::ostream & out, const Message & message);
+
+// The fields with their types and offsets, nested types expanded.
+void print_definition(std::ostream & out, const MessageDescription & description);
+
+}  // namespace velmsg

@@ -1,0 +1,316 @@
+#include "message_type.hpp"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <new>
+
+#include "errors.hpp"
+#include "rcutils/error_handling.h"
+#include "rosidl_runtime_c/service_type_support_struct.h"
+#include "rosidl_runtime_c/string_functions.h"
+#include "rosidl_typesupport_introspection_c/field_types.h"
+#include "rosidl_typesupport_introspection_c/message_introspection.h"
+#include "rosidl_typesupport_introspection_c/service_introspection.h"
+#include "rosidl_typesupport_introspection_cpp/message_introspection.hpp"
+#include "rosidl_typesupport_introspection_cpp/service_introspection.hpp"
+
+namespace velmsg
+{
+
+const FlavourNames & flavour_names(Flavour flavour)
+{
+  static const FlavourNames c{"rosidl_typesupport_c", "rosidl_typesupport_introspection_c",
+    "rosidl_typesupport_fastrtps_c", "C"};
+  static const FlavourNames cpp{"rosidl_typesupport_cpp", "rosidl_typesupport_introspection_cpp",
+    "rosidl_typesupport_fastrtps_cpp", "C++"};
+  return flavour == Flavour::c ? c : cpp;
+}
+
+namespace
+{
+
+bool is_identifier(std::string_view part)
+{
+  if (part.empty()) {
+    return false;
+  }
+  for (char ch : part) {
+    if (!std::isalnum(static_cast<unsigned char>(ch)) && ch != '_') {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The tool's libraries live in <prefix>/lib beside its own <prefix>/bin.
+std::string library_directory()
+{
+  char path[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) {
+    throw failure("cannot locate the tool's own executable");
+  }
+  std::string exe(path, static_cast<size_t>(length));
+  return exe.substr(0, exe.rfind('/')) + "/../lib";
+}
+
+// The dispatch library of a package and flavour; loaded once, never unloaded
+// (the type support runtime keeps references into it).
+void * dispatch_library(const std::string & package, Flavour flavour)
+{
+  static std::map<std::string, void *> loaded;
+  std::string base = package + "__" + flavour_names(flavour).dispatch;
+  auto found = loaded.find(base);
+  if (found != loaded.end()) {
+    return found->second;
+  }
+  std::string file = library_directory() + "/lib" + base + ".so";
+  if (access(file.c_str(), F_OK) != 0) {
+    throw bad_input("unknown package '" + package + "': no " + base + " library in " +
+            library_directory());
+  }
+  void * library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!library) {
+    throw failure("cannot load " + file + ": " + dlerror());
+  }
+  loaded.emplace(base, library);
+  return library;
+}
+
+// The exported handle function <dispatch>__get_<kind>_type_support_handle__<C name>, or null.
+void * dispatch_function(const TypeName & name, Flavour flavour, const char * kind)
+{
+  void * library = dispatch_library(name.package, flavour);
+  std::string symbol = std::string(flavour_names(flavour).dispatch) + "__get_" + kind +
+    "_type_support_handle__" + name.c_name();
+  return dlsym(library, symbol.c_str());
+}
+
+std::string take_runtime_error()
+{
+  std::string text = rcutils_error_is_set() ? rcutils_get_error_string().str : "no details";
+  rcutils_reset_error();
+  return text;
+}
+
+template<typename Handle>
+const Handle * lookup(const Handle * handle, const char * identifier, const std::string & what)
+{
+  const Handle * found = handle->func(handle, identifier);
+  if (!found || !found->data) {
+    throw failure("no " + std::string(identifier) + " support for " + what + ": " +
+            take_runtime_error());
+  }
+  return found;
+}
+
+// "pkg__msg" (C tables) or "pkg::msg" (C++ tables) and the type name.
+TypeName name_from_tables(const char * message_namespace, const char * message_name)
+{
+  std::string ns = message_namespace ? message_namespace : "";
+  size_t separator = ns.find("::");
+  if (separator == std::string::npos) {
+    separator = ns.find("__");
+  }
+  if (separator == std::string::npos) {
+    return {ns, "", message_name ? message_name : ""};
+  }
+  return {ns.substr(0, separator), ns.substr(separator + 2), message_name ? message_name : ""};
+}
+
+template<typename Members>
+void describe_rows(
+  const Members & members, Flavour flavour, MessageDescription & out, DescriptionSet & set)
+{
+  out.name = name_from_tables(members.message_namespace_, members.message_name_);
+  out.flavour = flavour;
+  out.size = members.size_of_;
+  if (!members.init_function || !members.fini_function || (members.member_count_ && !members.members_)) {
+    throw failure("the introspection table of " + out.name.text() + " is incomplete");
+  }
+  for (uint32_t i = 0; i < members.member_count_; ++i) {
+    const auto & row = members.members_[i];
+    FieldDescription field;
+    field.name = row.name_ ? row.name_ : "";
+    field.type_id = row.type_id_;
+    field.offset = row.offset_;
+    field.is_array = row.is_array_;
+    field.array_size = row.array_size_;
+    field.is_upper_bound = row.is_upper_bound_;
+    field.string_upper_bound = row.string_upper_bound_;
+    if (row.type_id_ == rosidl_typesupport_introspection_c__ROS_TYPE_MESSAGE) {
+      if (!row.members_) {
+        throw failure("the introspection table of " + out.name.text() + " names no type for field '" +
+                field.name + "'");
+      }
+      std::string what = out.name.text() + "." + field.name;
+      field.nested = &set.describe(
+        lookup(row.members_, flavour_names(flavour).introspection, what)->data, flavour);
+    }
+    out.fields.push_back(field);
+  }
+}
+
+}  // namespace
+
+TypeName TypeName::parse(std::string_view text)
+{
+  TypeName name;
+  std::string * parts[] = {&name.package, &name.folder, &name.type};
+  size_t start = 0;
+  for (size_t i = 0; i < 3; ++i) {
+    size_t end = i < 2 ? text.find('/', start) : text.size();
+    if (end == std::string_view::npos || (i == 2 && text.find('/', start) != std::string_view::npos)) {
+      throw bad_input("'" + std::string(text) + "' is not a type name <package>/<folder>/<Type>");
+    }
+    *parts[i] = std::string(text.substr(start, end - start));
+    if (!is_identifier(*parts[i])) {
+      throw bad_input("'" + std::string(text) + "' is not a type name <package>/<folder>/<Type>");
+    }
+    start = end + 1;
+  }
+  return name;
+}
+
+const MessageDescription & DescriptionSet::describe(const void * members, Flavour flavour)
+{
+  for (const auto & [source, description] : descriptions_) {
+    if (source == members) {
+      return description;
+    }
+  }
+  MessageDescription & out = descriptions_.emplace_back(members, MessageDescription{}).second;
+  if (flavour == Flavour::c) {
+    auto & table = *static_cast<const rosidl_typesupport_introspection_c__MessageMembers *>(members);
+    describe_rows(table, flavour, out, *this);
+    out.init = [init = table.init_function](void * m) {init(m, ROSIDL_RUNTIME_C_MSG_INIT_ALL);};
+    out.fini = table.fini_function;
+  } else {
+    auto & table = *static_cast<const rosidl_typesupport_introspection_cpp::MessageMembers *>(members);
+    describe_rows(table, flavour, out, *this);
+    out.init = [init = table.init_function](void * m) {
+        init(m, rosidl_runtime_cpp::MessageInitialization::ALL);
+      };
+    out.fini = table.fini_function;
+  }
+  return out;
+}
+
+MessageType::MessageType(const TypeName & name, Flavour flavour)
+: name_(name), flavour_(flavour)
+{
+  using HandleFunction = const rosidl_message_type_support_t * (*)();
+  auto function = reinterpret_cast<HandleFunction>(dispatch_function(name, flavour, "message"));
+  if (!function) {
+    if (is_service(name, flavour)) {
+      throw bad_input(name.text() + " is a service: use " + name.text() + "_Request or " +
+              name.type + "_Response");
+    }
+    throw bad_input("unknown type '" + name.text() + "': package " + name.package +
+            " has no such message type");
+  }
+  dispatch_ = function();
+  if (!dispatch_) {
+    throw failure("the dispatch handle of " + name.text() + " is null");
+  }
+  description_ = &descriptions_.describe(
+    lookup(dispatch_, flavour_names(flavour).introspection, name.text())->data, flavour);
+}
+
+const message_type_support_callbacks_t & MessageType::serializer() const
+{
+  if (!serializer_) {
+    serializer_ = static_cast<const message_type_support_callbacks_t *>(
+      lookup(dispatch_, flavour_names(flavour_).serializer, name_.text())->data);
+    if (!serializer_->cdr_serialize || !serializer_->cdr_deserialize ||
+      !serializer_->get_serialized_size || !serializer_->max_serialized_size)
+    {
+      throw failure("the serializer of " + name_.text() + " is incomplete");
+    }
+  }
+  return *serializer_;
+}
+
+std::string MessageType::dds_type_name() const
+{
+  // The callbacks record names the type as "<package>::<folder>" and "<Type>".
+  const auto & callbacks = serializer();
+  return std::string(callbacks.message_namespace_) + "::dds_::" + callbacks.message_name_ + "_";
+}
+
+bool is_service(const TypeName & name, Flavour flavour)
+{
+  return dispatch_function(name, flavour, "service") != nullptr;
+}
+
+ServiceType::ServiceType(const TypeName & service_name, Flavour flavour)
+: name(service_name)
+{
+  using HandleFunction = const rosidl_service_type_support_t * (*)();
+  auto function = reinterpret_cast<HandleFunction>(dispatch_function(name, flavour, "service"));
+  if (!function) {
+    throw bad_input("unknown service '" + name.text() + "'");
+  }
+  const void * data = lookup(function(), flavour_names(flavour).introspection, name.text())->data;
+  const void * request_members;
+  const void * response_members;
+  if (flavour == Flavour::c) {
+    auto & table = *static_cast<const rosidl_typesupport_introspection_c__ServiceMembers *>(data);
+    request_members = table.request_members_;
+    response_members = table.response_members_;
+  } else {
+    auto & table = *static_cast<const rosidl_typesupport_introspection_cpp::ServiceMembers *>(data);
+    request_members = table.request_members_;
+    response_members = table.response_members_;
+  }
+  if (!request_members || !response_members) {
+    throw failure("the introspection table of " + name.text() + " names no request or response");
+  }
+  request = &descriptions.describe(request_members, flavour);
+  response = &descriptions.describe(response_members, flavour);
+}
+
+Message::Message(const MessageDescription & description)
+: description_(description)
+{
+  // Structures hold at most pointer- and double-aligned members; max_align_t covers both.
+  storage_ = ::operator new(description.size ? description.size : 1, std::align_val_t{alignof(std::max_align_t)});
+  std::memset(storage_, 0, description.size);
+  description.init(storage_);
+}
+
+Message::~Message()
+{
+  description_.fini(storage_);
+  ::operator delete(storage_, std::align_val_t{alignof(std::max_align_t)});
+}
+
+std::string read_string(Flavour flavour, const void * field)
+{
+  if (flavour == Flavour::cpp) {
+    return *static_cast<const std::string *>(field);
+  }
+  auto string = static_cast<const rosidl_runtime_c__String *>(field);
+  return string->data ? std::string(string->data, string->size) : std::string();
+}
+
+void assign_string(Flavour flavour, void * field, std::string_view value)
+{
+  if (flavour == Flavour::cpp) {
+    static_cast<std::string *>(field)->assign(value);
+    return;
+  }
+  if (!rosidl_runtime_c__String__assignn(static_cast<rosidl_runtime_c__String *>(field),
+    value.empty() ? "" : value.data(), value.size()))
+  {
+    throw failure("out of memory while assigning a string");
+  }
+}
+
+}  // namespace velmsg

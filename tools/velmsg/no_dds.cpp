@@ -1,0 +1,26 @@
+// Stand-in for dds.cpp where Fast-DDS is not installed: pub and echo report it.
+#include "dds.hpp"
+
+#include <cstdlib>
+
+#include "errors.hpp"
+
+namespace velmsg
+{
+
+uint32_t domain_from_environment()
+{
+  return 0;
+}
+
+void publish(const MessageType &, const Message &, const std::string &, const PublishOptions &, std::ostream &)
+{
+  throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
+}
+
+int echo(const MessageType &, const std::string &, const EchoOptions &, std::ostream &)
+{
+  throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
+}
+
+}  // namespace velmsg
