@@ -290,6 +290,8 @@ std::vector<std::string> lines_of(const std::string & command)
   return lines;
 }
 
+// The ROS 2 and interface package libraries a library needs (the C++ and
+// sanitizer runtimes aside).
 std::vector<std::string> needed_libraries(const char * path)
 {
   std::vector<std::string> needed;
@@ -297,7 +299,12 @@ std::vector<std::string> needed_libraries(const char * path)
     const auto open = line.find("(NEEDED)");
     if (open != std::string::npos) {
       const auto from = line.find('[') + 1;
-      needed.push_back(line.substr(from, line.find(']') - from));
+      const std::string name = line.substr(from, line.find(']') - from);
+      if (name.find("rosidl") != std::string::npos || name.find("__") != std::string::npos ||
+        name.find("rcutils") != std::string::npos)
+      {
+        needed.push_back(name);
+      }
     }
   }
   return needed;
