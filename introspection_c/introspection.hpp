@@ -144,8 +144,8 @@ struct MessageTables
     static_cast<std::uint32_t>(initial_rows.size()),
     sizeof(typename T::Struct),
     rows.data(),
-    &T::init,
-    &T::fini,
+    T::init,
+    T::fini,
   };
 
   // The identifier is the runtime's pointer, known only once it is loaded:
