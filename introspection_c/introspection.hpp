@@ -207,7 +207,7 @@ const rosidl_service_type_support_t * service_handle()
 
 }  // namespace introspection
 
-// Declares the handle function of a nested type: MESSAGE entry of a field list.
+// Field-list entries for walks that only look at nested types.
 #define INTROSPECTION_IGNORE_VALUE(name, kind)
 #define INTROSPECTION_IGNORE_STRING(name)
 
