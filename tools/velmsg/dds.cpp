@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "cdr_bytes.hpp"
@@ -24,6 +25,7 @@
 #include "fastdds/dds/topic/TopicDataType.hpp"
 #include "fastdds/dds/topic/TypeSupport.hpp"
 #include "fastdds/rtps/transport/UDPv4TransportDescriptor.h"
+#include "fastrtps/utils/IPLocator.h"
 
 namespace velmsg
 {
@@ -34,6 +36,8 @@ namespace
 {
 
 constexpr double kAcknowledgementWait_s = 5.0;
+// Participants of one domain on this host that find each other by unicast discovery.
+constexpr uint32_t kParticipantsPerDomain = 32;
 
 // Any message type, serialized through its Fast-CDR callbacks.
 class GenericTopicType : public dds::TopicDataType
@@ -114,10 +118,20 @@ public:
     auto factory = dds::DomainParticipantFactory::get_instance();
     dds::DomainParticipantQos qos = dds::PARTICIPANT_QOS_DEFAULT;
     qos.name("velmsg");
+    // UDP on 127.0.0.1 only, and discovery by unicast to the well-known ports
+    // of the first participants there: no multicast group is joined or sent to.
     auto udp = std::make_shared<eprosima::fastdds::rtps::UDPv4TransportDescriptor>();
     udp->interfaceWhiteList.push_back("127.0.0.1");
+    udp->maxInitialPeersRange = kParticipantsPerDomain;
     qos.transport().user_transports.push_back(udp);
     qos.transport().use_builtin_transports = false;
+    eprosima::fastrtps::rtps::Locator_t loopback;
+    loopback.kind = LOCATOR_KIND_UDPv4;
+    eprosima::fastrtps::rtps::IPLocator::setIPv4(loopback, 127, 0, 0, 1);
+    loopback.port = 0;  // 0: the well-known port of the participant
+    qos.wire_protocol().builtin.metatrafficUnicastLocatorList.push_back(loopback);
+    qos.wire_protocol().builtin.initialPeersList.push_back(loopback);
+    qos.wire_protocol().default_unicast_locator_list.push_back(loopback);
     participant_ = factory->create_participant(domain_from_environment(), qos);
     if (!participant_) {
       throw failure("cannot create a DDS participant on domain " +
@@ -265,9 +279,10 @@ int echo(
     }
   }
   if (options.count && received < *options.count && !interrupted) {
-    throw ToolError(kExitTimeout, "received " + std::to_string(received) + " of " +
-            std::to_string(*options.count) + " messages on rt/" + topic + " within " +
-            std::to_string(options.timeout_s) + " s");
+    std::ostringstream text;
+    text << "received " << received << " of " << *options.count << " messages on rt/" << topic <<
+      " within " << options.timeout_s << " s";
+    throw ToolError(kExitTimeout, text.str());
   }
   return kExitOk;
 }

@@ -140,8 +140,13 @@ void assign_field(Message & message, std::string_view assignment)
   }
 
   if (field->nested) {
+    std::string example = path;
+    for (const FieldDescription * leaf = field; leaf && leaf->nested; ) {
+      leaf = leaf->nested->fields.empty() ? nullptr : &leaf->nested->fields.front();
+      example += leaf ? "." + leaf->name : "";
+    }
     throw bad_input("field '" + path + "' is a " + field->nested->name.text() +
-            ": set its fields, e.g. " + path + "." + field->nested->fields.front().name + "=...");
+            ": set its fields, e.g. " + example + "=...");
   }
   if (is_string(*field)) {
     if (field->string_upper_bound && value.size() > field->string_upper_bound) {
