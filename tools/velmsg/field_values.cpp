@@ -111,7 +111,13 @@ bool parse_float(std::string_view text, void * field, std::string & reason)
   if (negative) {
     value = -value;
   }
-  if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<T>::max()) {
+  // Finite values round to the nearest T; only those beyond the largest T's
+  // rounding interval (half an ulp above it) would turn into infinity.
+  const double largest = static_cast<double>(std::numeric_limits<T>::max());
+  const double limit = std::is_same_v<T, float> ?
+    largest + std::ldexp(1.0, std::numeric_limits<float>::max_exponent - std::numeric_limits<float>::digits - 1) :
+    largest;
+  if (std::isfinite(value) && std::fabs(value) >= limit && std::fabs(value) != largest) {
     reason = std::is_same_v<T, float> ? "does not fit float32" : "does not fit float64";
     return false;
   }

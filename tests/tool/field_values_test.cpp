@@ -1,0 +1,163 @@
+// Value parsing and printing of every primitive type code, at and past the
+// edges of each range; most of these kinds have no field in the packages, so
+// the command-line tests cannot reach them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "cdr_bytes.hpp"
+#include "errors.hpp"
+#include "field_values.hpp"
+#include "rosidl_typesupport_introspection_c/field_types.h"
+
+namespace
+{
+
+struct Parsed
+{
+  bool ok;
+  std::string text;  // the stored value printed back, or the reason
+};
+
+Parsed parse(uint8_t type_id, const std::string & text)
+{
+  const velmsg::PrimitiveKind * kind = velmsg::primitive_kind(type_id);
+  EXPECT_NE(kind, nullptr);
+  alignas(8) unsigned char field[8] = {};
+  std::string reason;
+  if (!kind->parse(text, field, reason)) {
+    return {false, reason};
+  }
+  return {true, kind->format(field)};
+}
+
+struct Case
+{
+  uint8_t type_id;
+  const char * text;
+  const char * printed;  // null: the text is refused
+};
+
+TEST(FieldValues, IntegerRangesAreExact)
+{
+  const Case cases[] = {
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT8, "255", "255"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT8, "256", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT8, "-1", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_OCTET, "0", "0"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_CHAR, "65", "65"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT8, "-128", "-128"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT8, "128", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT16, "65535", "65535"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT16, "65536", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT16, "-32768", "-32768"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT16, "32768", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT32, "4294967295", "4294967295"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT32, "4294967296", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT32, "-2147483648", "-2147483648"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT32, "2147483648", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT64, "18446744073709551615", "18446744073709551615"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT64, "18446744073709551616", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "-9223372036854775808", "-9223372036854775808"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "9223372036854775808", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "+7", "7"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "7x", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "0x10", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "1.0", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, " 1", nullptr},
+  };
+  for (const Case & c : cases) {
+    Parsed parsed = parse(c.type_id, c.text);
+    EXPECT_EQ(parsed.ok, c.printed != nullptr) << "type " << int(c.type_id) << " '" << c.text << "': " << parsed.text;
+    if (c.printed && parsed.ok) {
+      EXPECT_EQ(parsed.text, c.printed) << "type " << int(c.type_id) << " '" << c.text << "'";
+    }
+  }
+}
+
+TEST(FieldValues, FloatsReadBackExactlyAndRefuseWhatDoesNotFit)
+{
+  const auto f32 = rosidl_typesupport_introspection_c__ROS_TYPE_FLOAT;
+  const auto f64 = rosidl_typesupport_introspection_c__ROS_TYPE_DOUBLE;
+  const Case cases[] = {
+    {f32, "1", "1.0"},
+    {f32, "0.1", "0.1"},
+    {f32, "-2.5e-3", "-0.0025"},
+    {f32, "3.4028235e38", "3.4028235e+38"},
+    {f32, "3.40282356e38", "3.4028235e+38"},  // rounds down to the largest float
+    {f32, "3.4028236e38", nullptr},
+    {f32, "-3.5e38", nullptr},
+    {f32, "1e-50", "0.0"},
+    {f32, "nan", ".nan"},
+    {f32, ".inf", ".inf"},
+    {f32, "-.inf", "-.inf"},
+    {f64, "0.1", "0.1"},
+    {f64, "1e308", "1e+308"},
+    {f64, "1e309", nullptr},
+    {f64, "-0.0", "-0.0"},
+    {f64, "2.", "2.0"},
+    {f64, "abc", nullptr},
+    {f64, "1.5.2", nullptr},
+  };
+  for (const Case & c : cases) {
+    Parsed parsed = parse(c.type_id, c.text);
+    EXPECT_EQ(parsed.ok, c.printed != nullptr) << "'" << c.text << "': " << parsed.text;
+    if (c.printed && parsed.ok) {
+      EXPECT_EQ(parsed.text, c.printed) << "'" << c.text << "'";
+    }
+  }
+  // Printed values read back to the same bits.
+  for (double value : {0.1, 1.0 / 3.0, 6.02214076e23, 5e-324}) {
+    double field = value;
+    std::string text = velmsg::primitive_kind(f64)->format(&field);
+    Parsed again = parse(f64, text);
+    ASSERT_TRUE(again.ok) << text;
+    EXPECT_EQ(again.text, text);
+  }
+}
+
+TEST(FieldValues, BoolsAcceptOnlyTheirSpellingsAndPrintAnyNonZeroByteAsTrue)
+{
+  const auto b = rosidl_typesupport_introspection_c__ROS_TYPE_BOOLEAN;
+  EXPECT_EQ(parse(b, "true").text, "true");
+  EXPECT_EQ(parse(b, "False").text, "false");
+  EXPECT_EQ(parse(b, "1").text, "true");
+  EXPECT_FALSE(parse(b, "maybe").ok);
+  EXPECT_FALSE(parse(b, "2").ok);
+  unsigned char raw = 2;
+  EXPECT_EQ(velmsg::primitive_kind(b)->format(&raw), "true");
+}
+
+TEST(FieldValues, CodesWithoutValueKindAreNamed)
+{
+  EXPECT_EQ(velmsg::primitive_kind(rosidl_typesupport_introspection_c__ROS_TYPE_STRING), nullptr);
+  EXPECT_EQ(velmsg::primitive_kind(rosidl_typesupport_introspection_c__ROS_TYPE_LONG_DOUBLE), nullptr);
+  EXPECT_EQ(velmsg::type_code_name(rosidl_typesupport_introspection_c__ROS_TYPE_WSTRING), "wstring");
+  EXPECT_EQ(velmsg::type_code_name(99), "type code 99");
+}
+
+TEST(Hex, RoundTripsAndRefusesOddOrForeignText)
+{
+  std::vector<uint8_t> bytes(20);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    bytes[i] = static_cast<uint8_t>(i * 13);
+  }
+  std::string text = velmsg::to_hex(bytes);
+  EXPECT_EQ(text.substr(0, 9), "00 0d 1a ");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+  EXPECT_EQ(velmsg::from_hex(text), bytes);
+  EXPECT_EQ(velmsg::from_hex("0A\tff\n"), (std::vector<uint8_t>{0x0a, 0xff}));
+  for (const char * bad : {"0", "0g", "0 1", "xyz"}) {
+    try {
+      velmsg::from_hex(bad);
+      ADD_FAILURE() << "accepted '" << bad << "'";
+    } catch (const velmsg::ToolError & error) {
+      EXPECT_EQ(error.code(), velmsg::kExitBadInput);
+    }
+  }
+}
+
+}  // namespace

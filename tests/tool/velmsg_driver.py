@@ -1,0 +1,63 @@
+"""Runs the velmsg tool for the tests and knows the packages' types from their interface files."""
+import os
+import pathlib
+import subprocess
+
+VELMSG = os.environ.get("VELMSG", "velmsg")
+SOURCE_DIR = pathlib.Path(os.environ.get("VELMSG_SOURCE_DIR", pathlib.Path(__file__).parents[2]))
+
+
+class Result:
+    def __init__(self, completed):
+        self.code = completed.returncode
+        self.out = completed.stdout
+        self.err = completed.stderr.decode(errors="replace")
+
+    @property
+    def text(self):
+        return self.out.decode()
+
+
+def run(*args, input=None, env=None, timeout=60):
+    completed = subprocess.run([VELMSG, *args], input=input, capture_output=True,
+                               env=env, timeout=timeout)
+    return Result(completed)
+
+
+def ok(*args, **kwargs):
+    result = run(*args, **kwargs)
+    assert result.code == 0, f"velmsg {' '.join(args)}: exit {result.code}: {result.err}"
+    return result
+
+
+def shipped_types():
+    """(message types, services) as <package>/<folder>/<Type>, from the .msg and .srv files."""
+    messages, services = [], []
+    for package in sorted((SOURCE_DIR / "interfaces").iterdir()):
+        for msg in sorted(package.glob("msg/*.msg")):
+            messages.append(f"{package.name}/msg/{msg.stem}")
+        for srv in sorted(package.glob("srv/*.srv")):
+            services.append(f"{package.name}/srv/{srv.stem}")
+            messages += [f"{package.name}/srv/{srv.stem}_Request", f"{package.name}/srv/{srv.stem}_Response"]
+    return messages, services
+
+
+def hex_bytes(text):
+    return bytes.fromhex(text.replace("\n", " "))
+
+
+def yaml_assignments(yaml_text):
+    """The field=value arguments that set every field to what a YAML message says."""
+    assignments, path = [], []
+    for line in yaml_text.splitlines():
+        depth = (len(line) - len(line.lstrip(" "))) // 2
+        key, _, value = line.strip().partition(":")
+        del path[depth:]
+        value = value.strip()
+        if not value:
+            path.append(key)
+            continue
+        if value.startswith("'"):
+            value = value[1:-1].replace("''", "'")
+        assignments.append(".".join(path + [key]) + "=" + value)
+    return assignments
