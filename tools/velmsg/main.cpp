@@ -2,6 +2,7 @@
 // interface packages, through their installed type support libraries only.
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 #include <fstream>
@@ -43,8 +44,9 @@ struct Command
   const char * name;
   const char * arguments;
   const char * summary;
-  size_t required;                            // positional arguments before any field assignments
-  bool takes_fields;                          // further positionals are field=value
+  size_t required;   // positional arguments
+  size_t optional;   // further positional arguments that may follow
+  bool takes_fields;  // then any number of field=value
   std::vector<std::pair<const char *, bool>> options;  // name, takes a value
   int (*run)(const CommandLine &);
 };
@@ -214,22 +216,22 @@ int run_echo(const CommandLine & line)
 const std::vector<Command> & commands()
 {
   static const std::vector<Command> table = {
-    {"list", "", "every message and service type", 0, false, {}, run_list},
+    {"list", "", "every message and service type", 0, 0, false, {}, run_list},
     {"show", "<type> [--cpp]",
-      "the fields of a type: type, name and offset in the C (or C++) structure", 1, false,
+      "the fields of a type: type, name and offset in the C (or C++) structure", 1, 0, false,
       {{"--cpp", false}}, run_show},
     {"encode", "<type> [field=value ...] [--fill] [--cpp] [--out FILE] [--encapsulation]",
-      "a message as CDR bytes (hex on standard output, raw into FILE)", 1, true,
+      "a message as CDR bytes (hex on standard output, raw into FILE)", 1, 0, true,
       {{"--cpp", false}, {"--fill", false}, {"--out", true}, {"--encapsulation", false}}, run_encode},
     {"decode", "<type> [FILE|-] [--cpp] [--hex] [--encapsulation]",
-      "CDR bytes (raw, or hex with --hex) as a YAML message", 1, false,
+      "CDR bytes (raw, or hex with --hex) as a YAML message", 1, 1, false,
       {{"--cpp", false}, {"--hex", false}, {"--encapsulation", false}}, run_decode},
     {"pub", "<type> <topic> [field=value ...] [--fill] [--cpp] [--count N] [--rate HZ] [--wait S]",
-      "publish a message N times (default 1) at HZ (default 1) over DDS", 2, true,
+      "publish a message N times (default 1) at HZ (default 1) over DDS", 2, 0, true,
       {{"--cpp", false}, {"--fill", false}, {"--count", true}, {"--rate", true}, {"--wait", true}},
       run_pub},
     {"echo", "<type> <topic> [--cpp] [--count N] [--timeout S]",
-      "print received messages as YAML until N arrived or S seconds (default 30) passed", 2, false,
+      "print received messages as YAML until N arrived or S seconds (default 30) passed", 2, 0, false,
       {{"--cpp", false}, {"--count", true}, {"--timeout", true}}, run_echo},
   };
   return table;
@@ -291,7 +293,7 @@ CommandLine parse_command_line(const Command & command, int argc, char ** argv)
     }
     line.options[option] = value;
   }
-  size_t most = command.takes_fields ? SIZE_MAX : command.required + (command.name == std::string("decode"));
+  size_t most = command.takes_fields ? SIZE_MAX : command.required + command.optional;
   if (line.positional.size() < command.required || line.positional.size() > most) {
     throw usage_error("usage: velmsg " + std::string(command.name) + " " + command.arguments);
   }
