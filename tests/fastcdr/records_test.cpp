@@ -133,6 +133,14 @@ TEST(SizeCallbacks, TypesWithoutHeaderHaveConstantSizesAndNeverTouchTheMessageOr
   EXPECT_EQ(get_serialized_size_velmari_messages__msg__Num(nullptr, 3), 13u);
 }
 
+TEST(SizeCallbacks, TypesWithHeaderMeasureNothingWithoutAMessage)
+{
+  EXPECT_EQ(get_serialized_size_velmari_messages__msg__Control(nullptr, 3), 0u);
+  EXPECT_EQ(get_serialized_size_std_msgs__msg__Header(nullptr, 0), 0u);
+  EXPECT_EQ(callbacks_of(Traits<navunit_common_msgs__msg__Zodizu610>::c_handle())
+    ->get_serialized_size(nullptr), 0u);
+}
+
 // Serialize or deserialize a null message through the C callbacks of C.
 template<class C>
 void expect_null_message_refused()
