@@ -202,6 +202,10 @@ TYPED_TEST(Middleware, TablesDriveAWriterThatMatchesTheSerializerByteForByte)
     ASSERT_TRUE(callbacks.cdr_serialize(original.get(), serialized.cdr()));
     const std::vector<char> bytes = serialized.bytes();
     EXPECT_EQ(callbacks.get_serialized_size(original.get()), serialized.payload().size());
+    generic::Message<TypeParam> blank(members);
+    generic::Stream blank_stream;
+    ASSERT_TRUE(callbacks.cdr_serialize(blank.get(), blank_stream.cdr()));
+    EXPECT_NE(blank_stream.bytes(), bytes) << "every field was given a value";
 
     generic::Stream walked;
     ASSERT_TRUE(generic::write<TypeParam>(members, original.get(), walked.cdr()));
