@@ -165,24 +165,6 @@ TYPED_TEST(Middleware, EveryHandleReachesBothImplementationsLoadedByName)
   }
 }
 
-TYPED_TEST(Middleware, RecordsNameTheirTypes)
-{
-  using Members = typename TypeParam::Members;
-  for (const auto & entry : TypeParam::messages()) {
-    SCOPED_TRACE(entry.type);
-    const auto * fast = this->get(entry.dispatch, fastrtps(TypeParam::suffix));
-    const auto * intro = this->get(entry.dispatch, introspection(TypeParam::suffix));
-    ASSERT_TRUE(fast && intro);
-    const auto & callbacks = *static_cast<const message_type_support_callbacks_t *>(fast->data);
-    EXPECT_EQ(callbacks.message_namespace_, entry.package + "::" + entry.folder);
-    EXPECT_EQ(callbacks.message_name_, entry.type);
-    const auto & members = *static_cast<const Members *>(intro->data);
-    EXPECT_EQ(members.message_namespace_,
-      entry.package + TypeParam::introspection_separator + entry.folder);
-    EXPECT_EQ(members.message_name_, entry.type);
-  }
-}
-
 TYPED_TEST(Middleware, TablesDriveAWriterThatMatchesTheSerializerByteForByte)
 {
   using Members = typename TypeParam::Members;
@@ -287,35 +269,6 @@ TYPED_TEST(Middleware, AnIdentifierTheMapLacksGivesNull)
   for (const auto & entry : TypeParam::services()) {
     EXPECT_EQ(entry.dispatch->func(entry.dispatch, "rosidl_typesupport_opensplice"), nullptr);
     rcutils_reset_error();
-  }
-}
-
-TEST(MiddlewareBothFlavours, CAndCppMessagesWithTheSameContentGiveTheSameBytes)
-{
-  const auto c_entries = C::messages();
-  const auto cpp_entries = Cpp::messages();
-  ASSERT_EQ(c_entries.size(), cpp_entries.size());
-  for (std::size_t t = 0; t < c_entries.size(); ++t) {
-    SCOPED_TRACE(c_entries[t].type);
-    ASSERT_EQ(c_entries[t].type, cpp_entries[t].type);
-    auto bytes = [](auto flavour, const rosidl_message_type_support_t * dispatch) {
-        using F = decltype(flavour);
-        const auto * fast = dispatch->func(dispatch, fastrtps(F::suffix).c_str());
-        const auto * intro = dispatch->func(dispatch, introspection(F::suffix).c_str());
-        EXPECT_TRUE(fast && intro);
-        if (!fast || !intro) {
-          return std::vector<char>();
-        }
-        const auto & members = *static_cast<const typename F::Members *>(intro->data);
-        generic::Message<F> msg(members);
-        unsigned seed = 0;
-        generic::fill<F>(members, msg.get(), seed);
-        generic::Stream stream;
-        static_cast<const message_type_support_callbacks_t *>(fast->data)->cdr_serialize(
-          msg.get(), stream.cdr());
-        return stream.bytes();
-      };
-    EXPECT_EQ(bytes(C{}, c_entries[t].dispatch), bytes(Cpp{}, cpp_entries[t].dispatch));
   }
 }
 
