@@ -2,7 +2,7 @@
 # Installs the build tree into a fresh prefix, checks the layout that other
 # projects rely on, then builds and runs a consumer against that prefix alone.
 set -euo pipefail
-build=$1 source=$2 work=$3
+build=$1 source=$2 work=$3 link_flags=${4:-}
 rm -rf "$work" && mkdir -p "$work"
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -27,7 +27,7 @@ readelf -d "$prefix/lib/libvelmari_messages__rosidl_generator_c.so" | grep -q 'R
   || { echo "no \$ORIGIN runpath"; exit 1; }
 
 cmake -S "$source/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
-  -DCMAKE_BUILD_RPATH="$prefix/lib" >/dev/null
+  -DCMAKE_BUILD_RPATH="$prefix/lib" -DCMAKE_EXE_LINKER_FLAGS="$link_flags" >/dev/null
 cmake --build "$work/consumer" >/dev/null
 env -u LD_LIBRARY_PATH "$work/consumer/consumer"
 "$work/consumer/consumer_cpp"
