@@ -2,7 +2,10 @@
 // executable interposes the std_msgs Header functions that the product
 // libraries reach by name (C: the handle function and the size functions;
 // C++: the typed functions) and forwards to the real ones unless told not to.
+// It also interposes the default allocator, to fail the storage of a C frame id.
 #include <dlfcn.h>
+
+#include "rcutils/allocator.h"
 
 #include <atomic>
 #include <limits>
@@ -19,6 +22,7 @@ std::atomic<int> header_handle_fetches{0};
 constexpr std::size_t kReal = std::numeric_limits<std::size_t>::max();
 std::atomic<std::size_t> forced_header_size{kReal};  // the header's contribution, if forced
 std::atomic<int> forced_bounded{-1};  // what the header's max-size function leaves in the flag
+std::atomic<bool> fail_allocation{false};
 
 template<class F>
 F real(const char * symbol)
@@ -55,7 +59,19 @@ std::size_t forced_max(bool & bounded, std::size_t size)
   return size;
 }
 
+void * failing_reallocate(void *, size_t, void *) {return nullptr;}
+
 }  // namespace
+
+extern "C" rcutils_allocator_t rcutils_get_default_allocator(void)
+{
+  static auto next = real<rcutils_allocator_t (*)()>("rcutils_get_default_allocator");
+  rcutils_allocator_t allocator = next();
+  if (fail_allocation) {
+    allocator.reallocate = &failing_reallocate;
+  }
+  return allocator;
+}
 
 extern "C" const rosidl_message_type_support_t *
 rosidl_typesupport_fastrtps_c__get_message_type_support_handle__std_msgs__msg__Header(void)
@@ -142,6 +158,7 @@ struct Injected : testing::Test
   void TearDown() override
   {
     fail_header = false;
+    fail_allocation = false;
     forced_header_size = kReal;
     forced_bounded = -1;
   }
@@ -200,6 +217,25 @@ TEST_F(Injected, CppSerializerStopsAtOnceWhenTheHeaderFails)
       EXPECT_FALSE(callbacks_of(T::cpp_handle())->cdr_deserialize(in_by_callback.cdr, &msg));
       EXPECT_TRUE(msg == before);
     });
+}
+
+TEST_F(Injected, NoStorageForTheCFrameIdFailsTheHeaderAndStopsTheMessage)
+{
+  CMessage<velmari_messages__msg__Control> written;
+  set_string(written.msg.header.frame_id, "base_link");
+  written.msg.gear = 4;
+  const Bytes bytes = c_bytes(written.msg);
+
+  CMessage<velmari_messages__msg__Control> read;
+  set_string(read.msg.header.frame_id, "old");
+  read.msg.gear = -1;
+  fail_allocation = true;
+  Stream in(bytes);
+  EXPECT_FALSE(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())->cdr_deserialize(
+      in.cdr, &read.msg));
+  fail_allocation = false;
+  EXPECT_STREQ(read.msg.header.frame_id.data, "old");
+  EXPECT_EQ(read.msg.gear, -1);
 }
 
 TEST_F(Injected, CSerializerFetchesTheHeaderHandleOnEveryCall)
