@@ -96,8 +96,11 @@ function(msgdef_python_serialization_module)
   Python3_add_library(msgdef_py__cdr MODULE WITH_SOABI
     ${MSGDEF_SOURCE_DIR}/python/serialization_module.cpp)
   set_target_properties(msgdef_py__cdr PROPERTIES OUTPUT_NAME _cdr)
+  # The callbacks record is a header of the Fast-CDR C++ runtime; its library is not needed.
+  target_include_directories(msgdef_py__cdr PRIVATE
+    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>)
   target_link_libraries(msgdef_py__cdr PRIVATE
-    fastcdr rosidl_typesupport_fastrtps_cpp rosidl_runtime_c::rosidl_runtime_c msgdef)
+    fastcdr rcutils::rcutils rosidl_runtime_c::rosidl_runtime_c)
   msgdef_python_module_defaults(msgdef_py__cdr msgdef_py)
 endfunction()
 
