@@ -137,10 +137,3 @@ def test_wrong_class_and_unset_fields_are_refused(c_message):
             c.fill(bad)
     assert same_value(c.read(), GOOD[Control])
 
-
-def test_nested_unset_field_is_refused(c_message):
-    c = c_message(Control)
-    message = Control()
-    put_unchecked(message, 'header', Header.__new__(Header))
-    with pytest.raises(TypeError, match='is not set'):
-        c.fill(message)

@@ -113,8 +113,3 @@ def test_create_and_destroy_through_the_capsules(package):
         for message in messages:
             destroy(message)
 
-
-def test_stand_in_packages_have_modules_too():
-    for package in ('std_msgs', 'builtin_interfaces'):
-        module = importlib.import_module(f'{package}.{package}_s__rosidl_typesupport_c')
-        assert len(own_attributes(module)) == 5

@@ -2,7 +2,6 @@
 interpreter that reports and fails chosen calls (injecting_python)."""
 import os
 import subprocess
-import sys
 
 import pytest
 
@@ -11,7 +10,6 @@ VELMARI = 'velmari_messages.velmari_messages_s__rosidl_typesupport_c'
 NAVUNIT = 'navunit_common_msgs.navunit_common_msgs_s__rosidl_typesupport_introspection_c'
 
 SCRIPT = '''
-import sys
 try:
     import {module}
 except BaseException as e:
@@ -69,13 +67,16 @@ def test_import_creates_the_module_from_its_definition():
     assert count(events, 'release capsule') == 0
 
 
-def test_navunit_module_definition():
+def test_introspection_flavoured_module_imports_and_fails_alike():
     events, result = run_import(NAVUNIT, '_navunit_common_msgs_support')
     assert result == 'imported'
     assert any(event.startswith('create_module api=1013 name=_navunit_common_msgs_support '
                                 'doc=_navunit_common_msgs_doc size=-1 no_methods=1')
                for event in events)
     assert count(events, 'add ') == 10
+    events, result = run_import(NAVUNIT, '_navunit_common_msgs_support', 'add:3')
+    assert result == 'failed RuntimeError injected'
+    assert count(events, 'release capsule') == 3
 
 
 @pytest.mark.parametrize('add_result', [-1, 256], ids=['minus_one', 'low_byte_zero'])
@@ -119,8 +120,3 @@ def test_failing_module_creation():
     assert result == 'failed RuntimeError injected'
     assert count(events, 'capsule ') == 0 and handles(events) == []
 
-
-def test_failing_add_in_the_introspection_flavoured_module():
-    events, result = run_import(NAVUNIT, '_navunit_common_msgs_support', 'add:3')
-    assert result == 'failed RuntimeError injected'
-    assert count(events, 'release capsule') == 3

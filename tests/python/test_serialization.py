@@ -1,13 +1,11 @@
 """serialize_message / deserialize_message: through the capsules, the C
 dispatch handle and the Fast-CDR C serializer."""
-import math
 import struct
 
 import pytest
 
 from conftest import message_classes, same_value
 from msgdef_py.serialization import deserialize_message, serialize_message
-from navunit_common_msgs.msg import Zodizu610
 from std_msgs.msg import Header
 from test_conversion import VARIANTS, edge_message
 from velmari_messages.msg import Control, Num
@@ -65,11 +63,6 @@ def test_hand_written_vectors():
         'feffffff' '03000000')         # mode, gear
 
 
-def test_status_is_one_octet_after_the_satellite_counts():
-    data = serialize_message(Zodizu610(nsv1=1, nsv2=2, status=255, age=-1, warning=7))
-    assert data.endswith(bytes.fromhex('0100' '0200' 'ff' '00' 'ffff' '0700'))
-
-
 @pytest.mark.parametrize('cls', message_classes(), ids=lambda cls: cls.__name__)
 def test_every_type_serializes_to_its_cdr_form_and_back(cls):
     for variant in range(VARIANTS):
@@ -112,6 +105,7 @@ def test_arguments_are_checked():
             deserialize_message(data, not_a_message_class)
     with pytest.raises(TypeError):
         deserialize_message('0001', Num)
+    assert deserialize_message(bytearray(data), Num) == deserialize_message(memoryview(data), Num)
     for not_a_message in (1, AddThreeInts_Request, None):
         with pytest.raises(TypeError):
             serialize_message(not_a_message)
@@ -120,10 +114,3 @@ def test_arguments_are_checked():
     with pytest.raises(OverflowError):
         serialize_message(bad)
 
-
-def test_data_accepts_any_bytes_like_object():
-    data = serialize_message(Num(num=9))
-    assert deserialize_message(bytearray(data), Num) == Num(num=9)
-    assert deserialize_message(memoryview(data), Num) == Num(num=9)
-    assert math.isnan(deserialize_message(
-        serialize_message(Zodizu610(gpstime=math.nan)), Zodizu610).gpstime)
