@@ -10,6 +10,7 @@ VELMARI = 'velmari_messages.velmari_messages_s__rosidl_typesupport_c'
 NAVUNIT = 'navunit_common_msgs.navunit_common_msgs_s__rosidl_typesupport_introspection_c'
 
 SCRIPT = '''
+import sys
 try:
     import {module}
 except BaseException as e:
