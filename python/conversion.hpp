@@ -55,11 +55,10 @@ public:
   Ref(const Ref &) = delete;
   Ref & operator=(const Ref &) = delete;
   PyObject * get() const {return object_;}
-  PyObject * release()
+  void reset(PyObject * object)
   {
-    PyObject * object = object_;
-    object_ = nullptr;
-    return object;
+    Py_XDECREF(object_);
+    object_ = object;
   }
   explicit operator bool() const {return object_ != nullptr;}
 
@@ -92,9 +91,20 @@ inline bool overflow_error(const Place & at, const char * kind, PyObject * value
 // The Python class of a message type: attribute `type` of module `module`.
 inline PyObject * message_class(const char * module, const char * type)
 {
-  Ref imported(PyImport_ImportModule(module));
-  if (!imported) {
+  // Usually imported already: look in sys.modules before going through import.
+  Ref name(PyUnicode_FromString(module));
+  if (!name) {
     return nullptr;
+  }
+  Ref imported(PyImport_GetModule(name.get()));
+  if (!imported) {
+    if (PyErr_Occurred()) {
+      return nullptr;
+    }
+    imported.reset(PyImport_Import(name.get()));
+    if (!imported) {
+      return nullptr;
+    }
   }
   return PyObject_GetAttrString(imported.get(), type);
 }
