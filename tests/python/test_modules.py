@@ -113,3 +113,11 @@ def test_create_and_destroy_through_the_capsules(package):
         for message in messages:
             destroy(message)
 
+
+
+def test_serialization_helper_exports_only_its_init_function():
+    import subprocess
+    from msgdef_py import _cdr
+    out = subprocess.run(['nm', '-D', '--defined-only', _cdr.__file__], check=True,
+                         capture_output=True, text=True).stdout
+    assert [line.split()[-1] for line in out.splitlines()] == ['PyInit__cdr']
