@@ -14,6 +14,11 @@
 //                   (default -1). A failing call sets RuntimeError("injected").
 // Every watched call, every handle function call and every release of a
 // capsule made by a watched call is written to stderr as an "inject:" line.
+//
+// It also hands out the rcutils default allocator (used by the C messages and
+// their strings); a script fails its allocations from some point on by
+// calling the exported inject_failing_allocations(allowed) through ctypes
+// (allowed < 0: never fail).
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 #include <dlfcn.h>
@@ -25,6 +30,7 @@
 #include <set>
 #include <string>
 
+#include "rcutils/allocator.h"
 #include "rosidl_runtime_c/message_type_support_struct.h"
 #include "rosidl_runtime_c/service_type_support_struct.h"
 
@@ -223,6 +229,46 @@ rosidl_typesupport_c__get_service_type_support_handle__velmari_messages__srv__Ad
 {
   return forward_handle<rosidl_service_type_support_t>(
     "rosidl_typesupport_c__get_service_type_support_handle__velmari_messages__srv__AddThreeInts");
+}
+
+// The default allocator, failing once the allowed number of allocations is used up.
+namespace
+{
+long allocations_allowed = -1;
+
+bool may_allocate()
+{
+  if (allocations_allowed < 0) {
+    return true;
+  }
+  if (allocations_allowed == 0) {
+    report("allocation refused");
+    return false;
+  }
+  --allocations_allowed;
+  return true;
+}
+
+void * allocate(size_t size, void *) {return may_allocate() ? std::malloc(size) : nullptr;}
+void deallocate(void * pointer, void *) {std::free(pointer);}
+void * reallocate(void * pointer, size_t size, void *)
+{
+  return may_allocate() ? std::realloc(pointer, size) : nullptr;
+}
+void * zero_allocate(size_t count, size_t size, void *)
+{
+  return may_allocate() ? std::calloc(count, size) : nullptr;
+}
+}  // namespace
+
+extern "C" void inject_failing_allocations(long allowed)
+{
+  allocations_allowed = allowed;
+}
+
+extern "C" rcutils_allocator_t rcutils_get_default_allocator(void)
+{
+  return rcutils_allocator_t{allocate, deallocate, reallocate, zero_allocate, nullptr};
 }
 
 int main(int argc, char ** argv)

@@ -1,7 +1,9 @@
 """Python -> C -> Python through the capsules of every type, and the errors of
 the conversion library for each kind of bad input."""
 import math
+import os
 import struct
+import subprocess
 
 import pytest
 
@@ -137,3 +139,59 @@ def test_wrong_class_and_unset_fields_are_refused(c_message):
             c.fill(bad)
     assert same_value(c.read(), GOOD[Control])
 
+
+
+ALLOCATION_SCRIPT = '''
+import ctypes
+from msgdef_py.serialization import serialize_message
+from std_msgs.msg import Header
+from velmari_messages.msg import Control
+
+api = ctypes.pythonapi
+api.PyCapsule_GetPointer.restype = ctypes.c_void_p
+api.PyCapsule_GetPointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
+inject = ctypes.CDLL(None).inject_failing_allocations
+inject.argtypes = [ctypes.c_long]
+type(Control).__import_type_support__()
+pointer = lambda capsule: api.PyCapsule_GetPointer(capsule, None)
+create = ctypes.CFUNCTYPE(ctypes.c_void_p)(pointer(Control._CREATE_ROS_MESSAGE))
+destroy = ctypes.CFUNCTYPE(None, ctypes.c_void_p)(pointer(Control._DESTROY_ROS_MESSAGE))
+fill = ctypes.PYFUNCTYPE(ctypes.c_bool, ctypes.py_object, ctypes.c_void_p)(
+    pointer(Control._CONVERT_FROM_PY))
+read = ctypes.PYFUNCTYPE(ctypes.py_object, ctypes.c_void_p)(pointer(Control._CONVERT_TO_PY))
+
+c = create()
+assert fill(Control(mode=1, header=Header(frame_id='before')), c)
+for allowed in range(8):
+    inject(allowed)
+    try:
+        fill(Control(mode=2, header=Header(frame_id='after' * 20)), c)
+        outcome = 'filled'
+    except MemoryError:
+        outcome = 'MemoryError'
+    inject(-1)
+    print(outcome, read(c).mode, len(read(c).header.frame_id))
+inject(0)
+try:
+    serialize_message(Control())
+except MemoryError:
+    print('serialize MemoryError')
+inject(-1)
+destroy(c)
+'''
+
+
+@pytest.mark.skipif(not os.environ.get('MSGDEF_INJECTING_PYTHON'),
+                    reason='injecting interpreter not built')
+def test_failed_allocation_is_a_memory_error_and_changes_nothing():
+    done = subprocess.run([os.environ['MSGDEF_INJECTING_PYTHON'], '-c', ALLOCATION_SCRIPT],
+                          capture_output=True, text=True, timeout=60)
+    assert done.returncode == 0, done.stderr
+    lines = done.stdout.splitlines()
+    fills = lines[:-1]
+    assert lines[-1] == 'serialize MemoryError'
+    # Refused while allocations run short, untouched until the fill succeeds.
+    assert fills[0] == 'MemoryError 1 6'
+    first_filled = fills.index('filled 2 100')
+    assert set(fills[:first_filled]) == {'MemoryError 1 6'}
+    assert set(fills[first_filled:]) == {'filled 2 100'}
