@@ -8,20 +8,12 @@
 #include <cstdint>
 
 #include "msgdef/fields.hpp"
-#include "rosidl_runtime_c/message_type_support_struct.h"
-#include "rosidl_runtime_c/service_type_support_struct.h"
+#include "msgdef/typesupport_c.h"
 #include MSGDEF_PACKAGE_HEADER
 #include MSGDEF_PACKAGE_PYTHON_HEADER
 
 // The handle functions of the package's C dispatch library.
-#define MODULE_DECLARE_MESSAGE_HANDLE(pkg, folder, T, snake) \
-  extern "C" const rosidl_message_type_support_t * \
-  rosidl_typesupport_c__get_message_type_support_handle__##pkg##__##folder##__##T(void);
-#define MODULE_DECLARE_SERVICE_HANDLE(pkg, folder, T, snake) \
-  extern "C" const rosidl_service_type_support_t * \
-  rosidl_typesupport_c__get_service_type_support_handle__##pkg##__##folder##__##T(void);
-MSGDEF_CAT(MSGDEF_PACKAGE, __MESSAGES)(MODULE_DECLARE_MESSAGE_HANDLE)
-MSGDEF_CAT(MSGDEF_PACKAGE, __SERVICES)(MODULE_DECLARE_SERVICE_HANDLE)
+MSGDEF_TYPESUPPORT_C_DECLARE(MSGDEF_PACKAGE)
 
 namespace
 {
@@ -60,10 +52,10 @@ struct ServiceEntry
       address_of(&pkg##__##folder##__##T##__destroy), \
       address_of(&pkg##__##folder##__##snake##__convert_from_py), \
       address_of(&pkg##__##folder##__##snake##__convert_to_py)}, \
-    &rosidl_typesupport_c__get_message_type_support_handle__##pkg##__##folder##__##T},
+    &MSGDEF_TYPESUPPORT_C_MESSAGE_HANDLE(pkg, folder, T)},
 #define MODULE_SERVICE_ENTRY(pkg, folder, T, snake) \
   ServiceEntry{"type_support_srv__" #folder "__" #snake, \
-    &rosidl_typesupport_c__get_service_type_support_handle__##pkg##__##folder##__##T},
+    &MSGDEF_TYPESUPPORT_C_SERVICE_HANDLE(pkg, folder, T)},
 
 // Wraps pointer in a capsule without name or destructor and adds it to the
 // module. Status 0 on success; otherwise non-zero, and nothing of this call
