@@ -6,9 +6,6 @@
 // writes <dir>/<package>/__init__.py and <dir>/<package>/<folder>/__init__.py
 // for every folder the package has. The classes hold only their field table;
 // msgdef_py.message turns it into slots, checked properties and the rest.
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <map>
