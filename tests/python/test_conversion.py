@@ -1,5 +1,6 @@
 """Python -> C -> Python through the capsules of every type, and the errors of
 the conversion library for each kind of bad input."""
+import importlib.util
 import math
 import os
 import struct
@@ -183,6 +184,8 @@ destroy(c)
 
 @pytest.mark.skipif(not os.environ.get('MSGDEF_INJECTING_PYTHON'),
                     reason='injecting interpreter not built')
+@pytest.mark.skipif(not importlib.util.find_spec('msgdef_py._cdr'),
+                    reason='Fast-CDR C serializer not built')
 def test_failed_allocation_is_a_memory_error_and_changes_nothing():
     done = subprocess.run([os.environ['MSGDEF_INJECTING_PYTHON'], '-c', ALLOCATION_SCRIPT],
                           capture_output=True, text=True, timeout=60)

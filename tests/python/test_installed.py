@@ -1,5 +1,6 @@
 """An installed prefix: PYTHONPATH set to its site-packages is all a user needs."""
 import glob
+import importlib.util
 import os
 import subprocess
 import sys
@@ -29,6 +30,8 @@ except OverflowError as e:
 
 
 @pytest.mark.skipif(not (BUILD_DIR and CMAKE), reason='build tree unknown')
+@pytest.mark.skipif(not importlib.util.find_spec('msgdef_py._cdr'),
+                    reason='Fast-CDR C serializer not built')
 def test_program_runs_against_the_installed_prefix(tmp_path):
     prefix = tmp_path / 'prefix'
     subprocess.run([CMAKE, '--install', BUILD_DIR, '--prefix', str(prefix)], check=True,

@@ -4,6 +4,8 @@ import struct
 
 import pytest
 
+pytest.importorskip('msgdef_py._cdr', reason='Fast-CDR C serializer not built')
+
 from conftest import message_classes, same_value
 from msgdef_py.serialization import deserialize_message, serialize_message
 from std_msgs.msg import Header
