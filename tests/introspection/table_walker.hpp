@@ -73,7 +73,7 @@ std::string print(const Members & members, const void * msg)
   return out.str();
 }
 
-// Writes a distinct value into every field, counting up from *next.
+// Writes a distinct value into every field, counting up from next.
 template<class Members>
 void fill(const Members & members, void * msg, int & next)
 {
