@@ -170,6 +170,10 @@ BAD_BYTES = [
     ("velmari_messages/msg/Control", [], CONTROL_BYTES[:12], "do not form"),       # inside the frame id
     ("velmari_messages/msg/Control", [], b"hello, world\n", "do not form"),        # garbage length
     ("velmari_messages/msg/Num", [], bytes(9), "1 bytes follow the message"),      # trailing byte
+    ("velmari_messages/msg/Control", [], CONTROL_BYTES[:13] + b"\x02" + CONTROL_BYTES[14:],
+     "byte 13 holds 02"),                                                      # bool that is not 0 or 1
+    ("velmari_messages/msg/Control", [], CONTROL_BYTES[:8] + b"\x04\x00\x00\x00abc!\x01" + bytes(7) + CONTROL_BYTES[16:],
+     "byte 8 holds 04"),                                                       # frame id without its NUL
     ("velmari_messages/msg/Num", [], b"", "the input is empty"),
     ("velmari_messages/msg/Num", ["--hex"], b"", "the input is empty"),
     ("velmari_messages/msg/Num", ["--hex"], b"01 02 0", "not hex"),
@@ -184,6 +188,15 @@ BAD_BYTES = [
 @pytest.mark.parametrize("type_name,flags,data,fragment", BAD_BYTES)
 def test_bad_bytes_give_one_error_line_and_no_yaml(type_name, flags, data, fragment, flavour):
     one_error_line(run("decode", type_name, *flags, *FLAVOURS[flavour], input=data), 3, fragment)
+
+
+@pytest.mark.parametrize("flavour", FLAVOURS)
+def test_alignment_gaps_may_hold_anything_and_strings_any_byte(flavour):
+    gaps = CONTROL_BYTES[:14] + b"\xab\xcd" + CONTROL_BYTES[16:]
+    assert ok("decode", "velmari_messages/msg/Control", *FLAVOURS[flavour], input=gaps).text == CONTROL_YAML
+    nul_inside = CONTROL_BYTES[:8] + b"\x05\x00\x00\x00ab\x00c\x00" + b"\x01" + bytes(6) + CONTROL_BYTES[16:]
+    yaml = ok("decode", "velmari_messages/msg/Control", *FLAVOURS[flavour], input=nul_inside).text
+    assert '  frame_id: "ab\\x00c"\n' in yaml
 
 
 def test_encapsulated_input_may_carry_zero_padding():

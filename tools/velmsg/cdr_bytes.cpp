@@ -1,6 +1,7 @@
 #include "cdr_bytes.hpp"
 
 #include <cctype>
+#include <cstdio>
 #include <exception>
 
 #include "errors.hpp"
@@ -20,21 +21,13 @@ eprosima::fastcdr::Cdr::CdrType cdr_type(bool encapsulation)
   return encapsulation ? eprosima::fastcdr::Cdr::DDS_CDR : eprosima::fastcdr::Cdr::CORBA_CDR;
 }
 
-}  // namespace
-
-size_t cdr_size(const MessageType & type, const void * message, bool encapsulation)
-{
-  return type.serializer().get_serialized_size(message) + (encapsulation ? kEncapsulationSize : 0);
-}
-
-size_t write_cdr(
+size_t write_in_order(
   const MessageType & type, const void * message, char * buffer, size_t capacity,
-  bool encapsulation)
+  bool encapsulation, eprosima::fastcdr::Cdr::Endianness byte_order)
 {
   const auto & callbacks = type.serializer();
   eprosima::fastcdr::FastBuffer fast_buffer(buffer, capacity);
-  eprosima::fastcdr::Cdr cdr(fast_buffer, eprosima::fastcdr::Cdr::LITTLE_ENDIANNESS,
-    cdr_type(encapsulation));
+  eprosima::fastcdr::Cdr cdr(fast_buffer, byte_order, cdr_type(encapsulation));
   try {
     if (encapsulation) {
       cdr.serialize_encapsulation();
@@ -47,6 +40,56 @@ size_t write_cdr(
             std::to_string(capacity) + " bytes: " + error.what());
   }
   return cdr.getSerializedDataLength();
+}
+
+// A decoded message must carry every byte it was read from: a bool byte 2 that
+// reads as true, or a string cut short at an embedded NUL, would be silently
+// changed data. The message is written back twice, over a buffer of 00 and one
+// of ff: where the two differ is alignment padding, whose content is free;
+// everywhere else the input must come back unchanged.
+void require_faithful(
+  const MessageType & type, const uint8_t * data, size_t used, const void * message,
+  bool encapsulation)
+{
+  auto byte_order = encapsulation && data[1] == 0 ? eprosima::fastcdr::Cdr::BIG_ENDIANNESS :
+    eprosima::fastcdr::Cdr::LITTLE_ENDIANNESS;
+  std::vector<char> over_zeros(used, 0), over_ones(used, '\xff');
+  size_t written = 0;
+  try {
+    written = write_in_order(type, message, over_zeros.data(), used, encapsulation, byte_order);
+    write_in_order(type, message, over_ones.data(), used, encapsulation, byte_order);
+  } catch (const ToolError &) {
+    written = used + 1;  // the message needs more bytes than it was read from
+  }
+  size_t first = encapsulation ? kEncapsulationSize : 0;  // the header's options are free too
+  for (size_t i = first; i < used && written == used; ++i) {
+    auto again = static_cast<uint8_t>(over_zeros[i]);
+    if (again == static_cast<uint8_t>(over_ones[i]) && again != data[i]) {
+      char text[96];
+      std::snprintf(text, sizeof text, "byte %zu holds %02x, which does not read back (as %02x)", i,
+        data[i], again);
+      throw bad_input("the bytes do not form a " + type.name().text() + ": " + text);
+    }
+  }
+  if (written != used) {
+    throw bad_input("the bytes do not form a " + type.name().text() +
+            ": they hold values the type cannot carry");
+  }
+}
+
+}  // namespace
+
+size_t cdr_size(const MessageType & type, const void * message, bool encapsulation)
+{
+  return type.serializer().get_serialized_size(message) + (encapsulation ? kEncapsulationSize : 0);
+}
+
+size_t write_cdr(
+  const MessageType & type, const void * message, char * buffer, size_t capacity,
+  bool encapsulation)
+{
+  return write_in_order(type, message, buffer, capacity, encapsulation,
+           eprosima::fastcdr::Cdr::LITTLE_ENDIANNESS);
 }
 
 std::vector<uint8_t> encode_cdr(const MessageType & type, const void * message, bool encapsulation)
@@ -107,6 +150,7 @@ void decode_cdr(
     throw bad_input("no bytes to decode: the input is empty");
   }
   size_t used = read_cdr(type, bytes.data(), bytes.size(), message, encapsulation);
+  require_faithful(type, bytes.data(), used, message, encapsulation);
   size_t rest = bytes.size() - used;
   bool padding = encapsulation && rest < 4 && (bytes.size() % 4) == 0;
   for (size_t i = used; padding && i < bytes.size(); ++i) {
