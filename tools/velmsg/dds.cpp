@@ -1,5 +1,6 @@
 #include "dds.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -115,6 +116,9 @@ class LoopbackParticipant
 public:
   LoopbackParticipant(const MessageType & type, const std::string & topic)
   {
+    // Fast-DDS would turn the participant into a client of the discovery
+    // servers this variable names, wherever they are.
+    unsetenv("ROS_DISCOVERY_SERVER");
     auto factory = dds::DomainParticipantFactory::get_instance();
     dds::DomainParticipantQos qos = dds::PARTICIPANT_QOS_DEFAULT;
     qos.name("velmsg");
@@ -132,13 +136,13 @@ public:
     qos.wire_protocol().builtin.metatrafficUnicastLocatorList.push_back(loopback);
     qos.wire_protocol().builtin.initialPeersList.push_back(loopback);
     qos.wire_protocol().default_unicast_locator_list.push_back(loopback);
-    participant_ = factory->create_participant(domain_from_environment(), qos);
+    participant_.reset(factory->create_participant(domain_from_environment(), qos));
     if (!participant_) {
       throw failure("cannot create a DDS participant on domain " +
               std::to_string(domain_from_environment()));
     }
     dds::TypeSupport support(new GenericTopicType(type));
-    if (support.register_type(participant_) != ReturnCode_t::RETCODE_OK) {
+    if (support.register_type(participant_.get()) != ReturnCode_t::RETCODE_OK) {
       throw failure("cannot register the DDS type " + type.dds_type_name());
     }
     topic_ = participant_->create_topic("rt/" + topic, support.get_type_name(), dds::TOPIC_QOS_DEFAULT);
@@ -147,17 +151,19 @@ public:
     }
   }
 
-  ~LoopbackParticipant()
-  {
-    participant_->delete_contained_entities();
-    dds::DomainParticipantFactory::get_instance()->delete_participant(participant_);
-  }
-
-  dds::DomainParticipant * participant() {return participant_;}
+  dds::DomainParticipant * participant() {return participant_.get();}
   dds::Topic * topic() {return topic_;}
 
 private:
-  dds::DomainParticipant * participant_ = nullptr;
+  struct Deleter
+  {
+    void operator()(dds::DomainParticipant * participant) const
+    {
+      participant->delete_contained_entities();
+      dds::DomainParticipantFactory::get_instance()->delete_participant(participant);
+    }
+  };
+  std::unique_ptr<dds::DomainParticipant, Deleter> participant_;
   dds::Topic * topic_ = nullptr;
 };
 

@@ -1,15 +1,13 @@
 // velmsg: list, show, encode, decode, publish and echo the messages of the
 // interface packages, through their installed type support libraries only.
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdint>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
-#include <limits>
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <sstream>
