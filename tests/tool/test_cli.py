@@ -1,8 +1,10 @@
 """velmsg list/show/encode/decode: wire bytes against hand-written vectors, round
 trips of every type in both flavours, YAML, and every kind of bad input."""
+import subprocess
+
 import pytest
 
-from velmsg_driver import hex_bytes, ok, run, shipped_types, yaml_assignments
+from velmsg_driver import VELMSG, hex_bytes, ok, run, shipped_types, yaml_assignments
 
 MESSAGES, SERVICES = shipped_types()
 FLAVOURS = {"c": [], "cpp": ["--cpp"]}
@@ -227,6 +229,13 @@ def test_wrong_command_lines_exit_2(args, fragment):
     result = run(*args)
     assert result.code == 2
     assert fragment in result.err
+
+
+def test_the_tool_links_no_library_of_the_packages():
+    needed = subprocess.run(["readelf", "-d", VELMSG], capture_output=True, text=True, check=True).stdout
+    needed = [line for line in needed.splitlines() if "(NEEDED)" in line]
+    # <package>__<kind> libraries and the type support runtimes are reached by dlopen only
+    assert needed and not [line for line in needed if "__" in line or "rosidl_typesupport" in line]
 
 
 def test_help_documents_every_command_and_exit_code():

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The README's demonstration as a new user gets it: install the build into a
+# fresh prefix and run the demo against the installed velmsg, which must find
+# every library from its own prefix.
+set -euo pipefail
+build=$1 source=$2 prefix=$3
+rm -rf "$prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+out=$("$source/tools/velmsg_demo.sh" "$prefix/bin/velmsg")
+echo "$out"
+# one received message per type of `velmsg list`
+types=$("$prefix/bin/velmsg" list | grep -vc '(service)')
+received=$(grep -c '^   echo received:$' <<<"$out")
+[ "$received" -eq "$types" ] || { echo "received $received of $types types" >&2; exit 1; }
+grep -q '^Every type arrived' <<<"$out"
