@@ -80,9 +80,16 @@ bool deserialize(eprosima::fastcdr::Cdr & cdr, void * untyped_ros_message)
   return msgdef::cdr::read_fields(Fields<S>::value, cdr, *static_cast<S *>(untyped_ros_message));
 }
 
+// A type with a string or a nested message cannot be measured without a
+// message: given none it measures nothing, rather than read through null.
 template<class S>
 std::size_t serialized_size(const void * untyped_ros_message, std::size_t start)
 {
+  if constexpr (!msgdef::cdr::only_values_v<decltype(Fields<S>::value)>) {
+    if (!untyped_ros_message) {
+      return 0;
+    }
+  }
   return msgdef::cdr::serialized_size(
     Fields<S>::value, static_cast<const S *>(untyped_ros_message), start);
 }

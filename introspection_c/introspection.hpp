@@ -154,8 +154,11 @@ struct MessageTables
     nullptr, &members, &get_message_typesupport_handle_function};
 };
 
-// The handle of message type T: binds the nested rows (on every call, in case
-// a row was changed since), sets the identifier once, returns the handle.
+// The handle of message type T. Every call checks that each nested row holds
+// its nested type's handle (calling that type's handle function) and writes the
+// rows that do not; a row already bound is only read, so a reader walking the
+// tables in another thread never races with a redundant store. The identifier
+// is set once.
 template<class F, class T>
 const rosidl_message_type_support_t * message_handle()
 {

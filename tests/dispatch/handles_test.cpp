@@ -346,4 +346,32 @@ TEST(DispatchLibraries, OnlyAPackageWithAServiceImportsTheServiceLookup)
     "rosidl_typesupport_cpp::get_service_typesupport_handle_function(rosidl_service_type_support_t const*, char const*)"));
 }
 
+// Exported names, demangled; AddressSanitizer's ODR indicators aside.
+std::set<std::string> exports(const char * path)
+{
+  std::set<std::string> names;
+  for (const std::string & line : lines_of(std::string("nm -D --defined-only -C '") + path + "'")) {
+    const auto type = line.find(' ');
+    const auto name = line.find(' ', type + 1);
+    if (name != std::string::npos && line.compare(name + 1, 11, "__odr_asan.") != 0) {
+      names.insert(line.substr(name + 1));
+    }
+  }
+  return names;
+}
+
+TEST(Runtimes, ExportTheirInterfaceAndNothingElse)
+{
+  EXPECT_EQ(exports(PATH_rosidl_typesupport_c), (std::set<std::string>{
+    "rosidl_typesupport_c__get_message_typesupport_handle_function",
+    "rosidl_typesupport_c__get_service_typesupport_handle_function",
+    "rosidl_typesupport_c__typesupport_identifier"}));
+  EXPECT_EQ(exports(PATH_rosidl_typesupport_cpp), (std::set<std::string>{
+    "rosidl_typesupport_cpp::typesupport_identifier",
+    "rosidl_typesupport_cpp::get_message_typesupport_handle_function("
+    "rosidl_message_type_support_t const*, char const*)",
+    "rosidl_typesupport_cpp::get_service_typesupport_handle_function("
+    "rosidl_service_type_support_t const*, char const*)"}));
+}
+
 }  // namespace

@@ -192,6 +192,15 @@ TYPED_TEST(Lookup, BadArgumentsAndForeignHandlesGiveNullInsteadOfACrash)
   const rosidl_message_type_support_t empty = {TypeParam::identifier(), nullptr, TypeParam::message_lookup};
   EXPECT_EQ(empty.func(&empty, "fake_kind_a"), nullptr);
   take_error();
+
+  // Maps with holes.
+  FakeDispatch<TypeParam> holes{{nullptr, thing_a}, {"fake_kind_a", nullptr}};
+  EXPECT_EQ(holes.get("fake_kind_a"), nullptr);
+  take_error();
+  EXPECT_EQ(holes.slots[1], nullptr);
+  holes.map.package_name = nullptr;
+  EXPECT_EQ(holes.get("fake_kind_a"), nullptr);
+  take_error();
 }
 
 TEST(LookupC, RuntimesServeOnlyTheirOwnHandles)

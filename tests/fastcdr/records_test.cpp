@@ -18,15 +18,11 @@ TEST(Handles, CarryTheRuntimeIdentifierPointerTheirRecordAndTheRuntimeLookup)
       EXPECT_EQ(c->typesupport_identifier, rosidl_typesupport_fastrtps_c__identifier);
       EXPECT_EQ(c->func, &get_message_typesupport_handle_function);
       EXPECT_EQ(c->func(c, "rosidl_typesupport_fastrtps_c"), c);
-      EXPECT_STREQ(callbacks_of(c)->message_namespace_, T::type_namespace);
-      EXPECT_STREQ(callbacks_of(c)->message_name_, T::type_name);
 
       const rosidl_message_type_support_t * cpp = T::cpp_handle();
       EXPECT_EQ(cpp, T::cpp_template_handle());
       EXPECT_EQ(cpp->typesupport_identifier, rosidl_typesupport_fastrtps_cpp::typesupport_identifier);
       EXPECT_EQ(cpp->func, &get_message_typesupport_handle_function);
-      EXPECT_STREQ(callbacks_of(cpp)->message_namespace_, T::type_namespace);
-      EXPECT_STREQ(callbacks_of(cpp)->message_name_, T::type_name);
       EXPECT_NE(callbacks_of(cpp), callbacks_of(c));
     });
   EXPECT_STREQ(rosidl_typesupport_fastrtps_c__identifier, "rosidl_typesupport_fastrtps_c");
@@ -34,16 +30,25 @@ TEST(Handles, CarryTheRuntimeIdentifierPointerTheirRecordAndTheRuntimeLookup)
     "rosidl_typesupport_fastrtps_cpp");
 }
 
-TEST(Handles, NamespaceTextsUseDoubleColonsAndTheFolder)
+TEST(Handles, RecordsNameTheTypeWithDoubleColonsAndTheFolder)
 {
-  EXPECT_STREQ(callbacks_of(Traits<navunit_common_msgs__msg__VelmariEgoCache>::c_handle())
-    ->message_namespace_, "navunit_common_msgs::msg");
-  EXPECT_STREQ(callbacks_of(Traits<navunit_common_msgs__msg__VelmariEgoCache>::c_handle())
-    ->message_name_, "VelmariEgoCache");
-  EXPECT_STREQ(callbacks_of(Traits<velmari_messages__srv__AddThreeInts_Request>::c_handle())
-    ->message_namespace_, "velmari_messages::srv");
-  EXPECT_STREQ(callbacks_of(Traits<velmari_messages__msg__Num>::c_handle())
-    ->message_namespace_, "velmari_messages::msg");
+  const std::pair<const rosidl_message_type_support_t *, const char *> expected[] = {
+    {Traits<navunit_common_msgs__msg__VelmariEgoCache>::c_handle(), "navunit_common_msgs::msg/VelmariEgoCache"},
+    {Traits<navunit_common_msgs__msg__Zodizu610>::cpp_handle(), "navunit_common_msgs::msg/Zodizu610"},
+    {Traits<velmari_messages__msg__Control>::c_handle(), "velmari_messages::msg/Control"},
+    {Traits<velmari_messages__msg__EgoState>::cpp_handle(), "velmari_messages::msg/EgoState"},
+    {Traits<velmari_messages__msg__Num>::c_handle(), "velmari_messages::msg/Num"},
+    {Traits<velmari_messages__srv__AddThreeInts_Request>::c_handle(),
+      "velmari_messages::srv/AddThreeInts_Request"},
+    {Traits<velmari_messages__srv__AddThreeInts_Response>::cpp_handle(),
+      "velmari_messages::srv/AddThreeInts_Response"},
+    {Traits<std_msgs__msg__Header>::c_handle(), "std_msgs::msg/Header"},
+    {Traits<builtin_interfaces__msg__Time>::cpp_handle(), "builtin_interfaces::msg/Time"},
+  };
+  for (const auto & [handle, name] : expected) {
+    EXPECT_EQ(std::string(callbacks_of(handle)->message_namespace_) + "/" +
+      callbacks_of(handle)->message_name_, name);
+  }
 }
 
 template<class Service>
@@ -131,6 +136,14 @@ TEST(SizeCallbacks, TypesWithoutHeaderHaveConstantSizesAndNeverTouchTheMessageOr
   expect_constant_size<velmari_messages__srv__AddThreeInts_Response>(8);
   expect_constant_size<builtin_interfaces__msg__Time>(8);
   EXPECT_EQ(get_serialized_size_velmari_messages__msg__Num(nullptr, 3), 13u);
+}
+
+TEST(SizeCallbacks, TypesWithHeaderMeasureNothingWithoutAMessage)
+{
+  EXPECT_EQ(get_serialized_size_velmari_messages__msg__Control(nullptr, 3), 0u);
+  EXPECT_EQ(get_serialized_size_std_msgs__msg__Header(nullptr, 0), 0u);
+  EXPECT_EQ(callbacks_of(Traits<navunit_common_msgs__msg__Zodizu610>::c_handle())
+    ->get_serialized_size(nullptr), 0u);
 }
 
 // Serialize or deserialize a null message through the C callbacks of C.

@@ -70,8 +70,6 @@ struct Traits;
     using c_type = pkg##__##folder##__##T; \
     using cpp_type = pkg::folder::T; \
     static constexpr const char * name = #pkg "/" #folder "/" #T; \
-    static constexpr const char * type_namespace = #pkg "::" #folder; \
-    static constexpr const char * type_name = #T; \
     static bool init(c_type * m) {return pkg##__##folder##__##T##__init(m);} \
     static void fini(c_type * m) {pkg##__##folder##__##T##__fini(m);} \
     static bool are_equal(const c_type * a, const c_type * b) \

@@ -135,28 +135,8 @@ TEST_P(Tables, CInitAndFiniAreTheMessageLibrarys)
   }
 }
 
-TEST_P(Tables, CppInitConstructsAndFiniDestroys)
-{
-  const TypeCase & type = GetParam();
-  const auto & members = *static_cast<const CppMembers *>(type.cpp_handle()->data);
-  using rosidl_runtime_cpp::MessageInitialization;
-  for (auto mode : {MessageInitialization::ALL, MessageInitialization::SKIP,
-      MessageInitialization::ZERO, MessageInitialization::DEFAULTS_ONLY})
-  {
-    std::unique_ptr<std::max_align_t[]> memory(
-      new std::max_align_t[type.cpp_size / sizeof(std::max_align_t) + 1]);
-    std::memset(static_cast<void *>(memory.get()), 0x5a, type.cpp_size);
-    members.init_function(memory.get(), mode);
-    int next = 1;
-    // A long frame id lives on the heap: only the destructor releases it.
-    walker::fill(members, memory.get(), next);
-    const std::string printed = walker::print(members, memory.get());
-    EXPECT_EQ(printed.find("<code"), std::string::npos);
-    members.fini_function(memory.get());
-  }
-}
-
-// Filled and printed through the tables alone, both flavours of a type agree.
+// Filled and printed through the tables alone, both flavours of a type agree;
+// the C++ fini must destroy the heap-held frame id (leak sanitizer).
 TEST_P(Tables, WalkerSeesTheSameMessageInBothFlavours)
 {
   const TypeCase & type = GetParam();
@@ -215,38 +195,6 @@ TEST(Walker, ReadsAFilledControlThroughTheTables)
   const auto * cpp = rosidl_typesupport_introspection_cpp::get_message_type_support_handle<
     velmari_messages::msg::Control>();
   EXPECT_EQ(walker::print(*static_cast<const CppMembers *>(cpp->data), &cpp_msg), control_printed);
-}
-
-template<class Zodizu610>
-void fill_zodizu610(Zodizu610 & m)
-{
-  m.header.stamp.sec = 1; m.header.stamp.nanosec = 2;
-  m.gpsweek = 2300; m.gpstime = 345600.5; m.heading = 1.5f; m.pitch = -2.5f; m.roll = 3.5f;
-  m.gyro_x = 4.5f; m.gyro_y = 5.5f; m.gyro_z = 6.5f; m.acc_x = 7.5f; m.acc_y = 8.5f;
-  m.acc_z = 9.5f; m.lat = 48.125; m.lon = 11.5; m.alt = 520.25; m.ve = 10.5f; m.vn = 11.5f;
-  m.vu = 12.5f; m.v = 13.5f; m.nsv1 = 14; m.nsv2 = -15; m.status = 250; m.age = 17;
-  m.warning = -18;
-}
-
-TEST(Walker, ReadsAFilledZodizu610ThroughTheTables)
-{
-  const std::string expected =
-    "header.stamp.sec=1\nheader.stamp.nanosec=2\nheader.frame_id=\ngpsweek=2300\n"
-    "gpstime=345600.5\nheading=1.5\npitch=-2.5\nroll=3.5\ngyro_x=4.5\ngyro_y=5.5\n"
-    "gyro_z=6.5\nacc_x=7.5\nacc_y=8.5\nacc_z=9.5\nlat=48.125\nlon=11.5\nalt=520.25\n"
-    "ve=10.5\nvn=11.5\nvu=12.5\nv=13.5\nnsv1=14\nnsv2=-15\nstatus=250\nage=17\nwarning=-18\n";
-  navunit_common_msgs__msg__Zodizu610 c_msg;
-  ASSERT_TRUE(navunit_common_msgs__msg__Zodizu610__init(&c_msg));
-  fill_zodizu610(c_msg);
-  const auto * c = rosidl_typesupport_introspection_c__get_message_type_support_handle__navunit_common_msgs__msg__Zodizu610();
-  EXPECT_EQ(walker::print(*static_cast<const CMembers *>(c->data), &c_msg), expected);
-  navunit_common_msgs__msg__Zodizu610__fini(&c_msg);
-
-  navunit_common_msgs::msg::Zodizu610 cpp_msg;
-  fill_zodizu610(cpp_msg);
-  const auto * cpp =
-    rosidl_typesupport_introspection_cpp__get_message_type_support_handle__navunit_common_msgs__msg__Zodizu610();
-  EXPECT_EQ(walker::print(*static_cast<const CppMembers *>(cpp->data), &cpp_msg), expected);
 }
 
 // The nested tables themselves: std_msgs Header and builtin_interfaces Time.

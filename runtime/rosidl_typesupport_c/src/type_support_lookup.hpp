@@ -51,9 +51,20 @@ const Handle * get_typesupport_handle(
     return nullptr;
   }
   const Map * map = static_cast<const Map *>(handle->data);
+  if (!map->package_name || (map->size > 0 &&
+    (!map->typesupport_identifier || !map->symbol_name || !map->data)))
+  {
+    report("dispatch map is incomplete");
+    return nullptr;
+  }
   for (std::size_t i = 0; i < map->size; ++i) {
-    if (std::strcmp(map->typesupport_identifier[i], identifier) != 0) {
+    const char * listed = map->typesupport_identifier[i];
+    if (!listed || std::strcmp(listed, identifier) != 0) {
       continue;
+    }
+    if (!map->symbol_name[i]) {
+      report("dispatch map names no symbol for the requested type support");
+      return nullptr;
     }
     void * library = slot_library(&map->data[i], map->package_name, identifier);
     if (!library) {

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <type_traits>
 
 #include "fastcdr/Cdr.h"
@@ -141,6 +142,14 @@ template<class F>
 constexpr bool is_value_v = is_value<std::decay_t<F>>::value;
 template<class F>
 constexpr bool is_string_v = is_string<std::decay_t<F>>::value;
+
+// True for a field table of primitives alone: its size needs no message.
+template<class Tuple>
+struct only_values;
+template<class ... F>
+struct only_values<std::tuple<F...>>: std::bool_constant<(is_value_v<F>&& ...)> {};
+template<class Tuple>
+constexpr bool only_values_v = only_values<std::decay_t<Tuple>>::value;
 
 // Writes every field in order. Stops and returns false when a string or a
 // nested message cannot be written; what was written stays in the stream.
