@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the build tree into a fresh prefix, checks the layout that other
+# projects rely on, then builds and runs a consumer against that prefix alone.
+set -euo pipefail
+build=$1 source=$2 work=$3 link_flags=${4:-}
+rm -rf "$work" && mkdir -p "$work"
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+expect() { [ -e "$prefix/$1" ] || { echo "missing: $1"; exit 1; }; }
+for f in include/velmari_messages/msg/control.h include/velmari_messages/msg/ego_state.h \
+    include/velmari_messages/msg/num.h include/velmari_messages/srv/add_three_ints.h \
+    include/velmari_messages/msg/control.hpp include/velmari_messages/srv/add_three_ints.hpp \
+    include/navunit_common_msgs/msg/zodizu610.h include/navunit_common_msgs/msg/velmari_ego_cache.h \
+    include/std_msgs/msg/header.h include/builtin_interfaces/msg/time.h \
+    lib/libvelmari_messages__rosidl_generator_c.so lib/libnavunit_common_msgs__rosidl_generator_c.so \
+    lib/libstd_msgs__rosidl_generator_c.so lib/libbuiltin_interfaces__rosidl_generator_c.so \
+    share/velmari_messages/msg/Control.msg share/velmari_messages/msg/EgoState.msg \
+    share/velmari_messages/msg/Num.msg share/velmari_messages/srv/AddThreeInts.srv \
+    share/navunit_common_msgs/msg/Zodizu610.msg share/navunit_common_msgs/msg/VelmariEgoCache.msg \
+    share/velmari_messages/cmake/velmari_messagesConfig.cmake \
+    share/navunit_common_msgs/cmake/navunit_common_msgsConfig.cmake; do
+  expect "$f"
+done
+# Installed libraries find their siblings without LD_LIBRARY_PATH.
+readelf -d "$prefix/lib/libvelmari_messages__rosidl_generator_c.so" | grep -q 'RUNPATH.*\$ORIGIN' \
+  || { echo "no \$ORIGIN runpath"; exit 1; }
+
+cmake -S "$source/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_BUILD_RPATH="$prefix/lib" -DCMAKE_EXE_LINKER_FLAGS="$link_flags" >/dev/null
+cmake --build "$work/consumer" >/dev/null
+env -u LD_LIBRARY_PATH "$work/consumer/consumer"
+"$work/consumer/consumer_cpp"

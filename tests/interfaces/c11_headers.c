@@ -1,0 +1,18 @@
+/* Every C header of the packages, compiled as strict C11. */
+#include "builtin_interfaces/msg/time.h"
+#include "navunit_common_msgs/msgdef_package.h"
+#include "std_msgs/msg/header.h"
+#include "velmari_messages/msgdef_package.h"
+
+/* Each type's structure, sequence and functions are usable from C. */
+#define USE_TYPE(pkg, folder, T, snake) \
+  bool use_##pkg##__##folder##__##T(void) \
+  { \
+    pkg##__##folder##__##T##__Sequence * seq = pkg##__##folder##__##T##__Sequence__create(1); \
+    bool ok = seq && pkg##__##folder##__##T##__are_equal(&seq->data[0], &seq->data[0]); \
+    pkg##__##folder##__##T##__Sequence__destroy(seq); \
+    return ok; \
+  }
+
+navunit_common_msgs__MESSAGES(USE_TYPE)
+velmari_messages__MESSAGES(USE_TYPE)

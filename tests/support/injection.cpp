@@ -1,0 +1,115 @@
+#include "injection.hpp"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+#include "rcutils/allocator.h"
+#include "std_msgs/msg/header.h"
+
+namespace injection
+{
+
+Calls calls;
+Plan plan;
+std::vector<void *> deallocated;
+
+void reset()
+{
+  calls = Calls{};
+  plan = Plan{};
+  deallocated.clear();
+}
+
+namespace
+{
+
+void * allocate(size_t size, void *)
+{
+  if (++calls.allocate == plan.fail_allocate_at) {
+    return nullptr;
+  }
+  return std::malloc(size);
+}
+
+void deallocate(void * pointer, void *)
+{
+  if (pointer) {
+    ++calls.deallocate;
+    deallocated.push_back(pointer);
+  }
+  std::free(pointer);
+}
+
+void * reallocate(void * pointer, size_t size, void *)
+{
+  return std::realloc(pointer, size);
+}
+
+void * zero_allocate(size_t count, size_t size, void *)
+{
+  if (++calls.zero_allocate == plan.fail_zero_allocate_at) {
+    return nullptr;
+  }
+  return std::calloc(count, size);
+}
+
+template<class F>
+F next(const char * name)
+{
+  return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+}  // namespace injection
+
+extern "C" {
+
+rcutils_allocator_t rcutils_get_default_allocator(void)
+{
+  rcutils_allocator_t a;
+  a.allocate = injection::allocate;
+  a.deallocate = injection::deallocate;
+  a.reallocate = injection::reallocate;
+  a.zero_allocate = injection::zero_allocate;
+  a.state = nullptr;
+  return a;
+}
+
+bool std_msgs__msg__Header__init(std_msgs__msg__Header * msg)
+{
+  static auto real = injection::next<bool (*)(std_msgs__msg__Header *)>(
+    "std_msgs__msg__Header__init");
+  ++injection::calls.header_init;
+  return real(msg);
+}
+
+void std_msgs__msg__Header__fini(std_msgs__msg__Header * msg)
+{
+  static auto real = injection::next<void (*)(std_msgs__msg__Header *)>(
+    "std_msgs__msg__Header__fini");
+  ++injection::calls.header_fini;
+  real(msg);
+}
+
+bool std_msgs__msg__Header__copy(const std_msgs__msg__Header * in, std_msgs__msg__Header * out)
+{
+  static auto real = injection::next<bool (*)(const std_msgs__msg__Header *,
+      std_msgs__msg__Header *)>("std_msgs__msg__Header__copy");
+  ++injection::calls.header_copy;
+  if (injection::plan.fail_header_copy) {
+    return false;
+  }
+  return real(in, out);
+}
+
+bool std_msgs__msg__Header__are_equal(
+  const std_msgs__msg__Header * l, const std_msgs__msg__Header * r)
+{
+  static auto real = injection::next<bool (*)(const std_msgs__msg__Header *,
+      const std_msgs__msg__Header *)>("std_msgs__msg__Header__are_equal");
+  ++injection::calls.header_are_equal;
+  return real(l, r);
+}
+
+}  // extern "C"
