@@ -1,0 +1,237 @@
+// CDR wire rules shared by the Fast-CDR serializers of C and of C++ messages:
+// alignment arithmetic, the stream operation of every primitive, strings, and
+// the walks over a field table (msgdef/fields.hpp) that write, read and size a
+// message. A nested message's descriptor carries a binding that does its part:
+//   bool write(const T &, Cdr &) const;  bool read(Cdr &, T &) const;
+//   size_t end(const T &, size_t offset) const;  size_t max_end(bool & bounded, size_t offset) const;
+// where end/max_end return the running offset after the nested message.
+#ifndef MSGDEF__CDR_HPP_
+#define MSGDEF__CDR_HPP_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <tuple>
+#include <type_traits>
+
+#include "fastcdr/Cdr.h"
+#include "msgdef/fields.hpp"
+#include "rosidl_runtime_c/string.h"
+#include "rosidl_runtime_c/string_functions.h"
+
+namespace msgdef
+{
+namespace cdr
+{
+
+// Alignment. Offsets count from the stream's alignment origin. --------------
+
+// Gap the stream puts before a value of `width` bytes (1, 2, 4 or 8) at `offset`.
+constexpr std::size_t gap(std::size_t offset, std::size_t width)
+{
+  return (width - offset % width) % width;
+}
+
+// Running offset after a value of `width` bytes written at `offset`.
+constexpr std::size_t after(std::size_t offset, std::size_t width)
+{
+  return offset + gap(offset, width) + width;
+}
+
+// Running offset after a string of `length` bytes: uint32 length counting
+// the terminating NUL, the bytes, the NUL.
+constexpr std::size_t after_string(std::size_t offset, std::size_t length)
+{
+  return after(offset, 4) + length + 1;
+}
+
+// Primitives. -----------------------------------------------------------------
+
+template<class T>
+void write_value(eprosima::fastcdr::Cdr & cdr, const T & field)
+{
+  if constexpr (std::is_same_v<T, bool>) {
+    // C code may leave any byte in a bool; loading it as a bool is undefined
+    // and Fast-CDR would write the raw byte. Write its truth value instead.
+    std::uint8_t byte;
+    std::memcpy(&byte, &field, 1);
+    cdr.serialize(byte != 0);
+  } else if constexpr (std::is_same_v<T, std::uint8_t>) {
+    cdr.serialize(static_cast<char>(field));  // one octet, a number, not text
+  } else {
+    cdr.serialize(field);
+  }
+}
+
+template<class T>
+void read_value(eprosima::fastcdr::Cdr & cdr, T & field)
+{
+  if constexpr (std::is_same_v<T, bool>) {
+    // Fast-CDR's bool read throws on bytes other than 0 and 1; any non-zero is true.
+    char byte;
+    cdr.deserialize(byte);
+    field = byte != 0;
+  } else if constexpr (std::is_same_v<T, std::uint8_t>) {
+    char byte;
+    cdr.deserialize(byte);
+    field = static_cast<std::uint8_t>(byte);
+  } else {
+    cdr.deserialize(field);
+  }
+}
+
+// Strings: C (rosidl_runtime_c__String) and C++ (std::string) alike. ---------
+
+inline const char * string_data(const rosidl_runtime_c__String & s) {return s.data;}
+inline std::size_t string_size(const rosidl_runtime_c__String & s) {return s.size;}
+inline const char * string_data(const std::string & s) {return s.data();}
+inline std::size_t string_size(const std::string & s) {return s.size();}
+
+// False when the string cannot be written: its length does not fit the
+// uint32 prefix, or a C string claims bytes without a buffer.
+template<class Str>
+bool write_string(eprosima::fastcdr::Cdr & cdr, const Str & s)
+{
+  const std::size_t size = string_size(s);
+  const char * data = string_data(s);
+  if (size >= std::numeric_limits<std::uint32_t>::max() || (size && !data)) {
+    return false;
+  }
+  cdr.serialize(static_cast<std::uint32_t>(size + 1));
+  if (size) {
+    cdr.serializeArray(data, size);
+  }
+  cdr.serialize('\0');
+  return true;
+}
+
+// Fast-CDR checks the length prefix against the bytes left before it makes
+// the string: a prefix pointing past the end raises NotEnoughMemoryException
+// with the stream back at the prefix, and nothing is allocated. The field is
+// replaced only once the whole string has been read.
+inline bool read_string(eprosima::fastcdr::Cdr & cdr, std::string & s)
+{
+  std::string read;
+  cdr.deserialize(read);
+  s.swap(read);
+  return true;
+}
+
+// False when the C string's storage cannot be had.
+inline bool read_string(eprosima::fastcdr::Cdr & cdr, rosidl_runtime_c__String & s)
+{
+  std::string read;
+  cdr.deserialize(read);
+  return rosidl_runtime_c__String__assignn(&s, read.data(), read.size());
+}
+
+// Walks over a field table. ----------------------------------------------------
+
+template<class F>
+struct is_value : std::false_type {};
+template<class S, class T>
+struct is_value<msgdef::Value<S, T>>: std::true_type {};
+template<class F>
+struct is_string : std::false_type {};
+template<class S, class T>
+struct is_string<msgdef::String<S, T>>: std::true_type {};
+
+template<class F>
+constexpr bool is_value_v = is_value<std::decay_t<F>>::value;
+template<class F>
+constexpr bool is_string_v = is_string<std::decay_t<F>>::value;
+
+// True for a field table of primitives alone: its size needs no message.
+template<class Tuple>
+struct only_values;
+template<class ... F>
+struct only_values<std::tuple<F...>>: std::bool_constant<(is_value_v<F>&& ...)> {};
+template<class Tuple>
+constexpr bool only_values_v = only_values<std::decay_t<Tuple>>::value;
+
+// Writes every field in order. Stops and returns false when a string or a
+// nested message cannot be written; what was written stays in the stream.
+template<class S, class Tuple>
+bool write_fields(const Tuple & fields, const S & msg, eprosima::fastcdr::Cdr & cdr)
+{
+  return msgdef::all_of(fields, [&](const auto & f) {
+             if constexpr (is_value_v<decltype(f)>) {
+               write_value(cdr, msg.*f.member);
+               return true;
+             } else if constexpr (is_string_v<decltype(f)>) {
+               return write_string(cdr, msg.*f.member);
+             } else {
+               return f.binding.write(msg.*f.member, cdr);
+             }
+           });
+}
+
+// Reads every field in order, each straight into the message. Stops and
+// returns false when a string or a nested message cannot be read; later
+// fields keep their values.
+template<class S, class Tuple>
+bool read_fields(const Tuple & fields, eprosima::fastcdr::Cdr & cdr, S & msg)
+{
+  return msgdef::all_of(fields, [&](const auto & f) {
+             if constexpr (is_value_v<decltype(f)>) {
+               read_value(cdr, msg.*f.member);
+               return true;
+             } else if constexpr (is_string_v<decltype(f)>) {
+               return read_string(cdr, msg.*f.member);
+             } else {
+               return f.binding.read(cdr, msg.*f.member);
+             }
+           });
+}
+
+// Running offset after the fields when they start at `offset`. Primitives are
+// pure arithmetic; `part_end(field, offset)` gives the end of a string or a
+// nested message. Both size computations are this one walk.
+template<class Tuple, class PartEnd>
+std::size_t end_offset(const Tuple & fields, std::size_t offset, PartEnd && part_end)
+{
+  msgdef::for_each(fields, [&](const auto & f) {
+      if constexpr (is_value_v<decltype(f)>) {
+        offset = after(offset, sizeof(typename std::decay_t<decltype(f)>::type));
+      } else {
+        offset = part_end(f, offset);
+      }
+    });
+  return offset;
+}
+
+// Serialized size from `start`. Only strings and nested messages are looked
+// at, so a type made of primitives alone never touches `msg` (null allowed).
+template<class S, class Tuple>
+std::size_t serialized_size(const Tuple & fields, const S * msg, std::size_t start)
+{
+  return end_offset(fields, start, [msg](const auto & f, std::size_t offset) {
+             if constexpr (is_string_v<decltype(f)>) {
+               return after_string(offset, string_size(msg->*f.member));
+             } else {
+               return f.binding.end(msg->*f.member, offset);
+             }
+           }) - start;
+}
+
+// Largest serialized size from `start`. Only an unbounded string or a nested
+// message changes `bounded`; a string counts as empty.
+template<class Tuple>
+std::size_t max_serialized_size(const Tuple & fields, bool & bounded, std::size_t start)
+{
+  return end_offset(fields, start, [&bounded](const auto & f, std::size_t offset) {
+             if constexpr (is_string_v<decltype(f)>) {
+               bounded = false;
+               return after_string(offset, 0);
+             } else {
+               return f.binding.max_end(bounded, offset);
+             }
+           }) - start;
+}
+
+}  // namespace cdr
+}  // namespace msgdef
+
+#endif  // MSGDEF__CDR_HPP_

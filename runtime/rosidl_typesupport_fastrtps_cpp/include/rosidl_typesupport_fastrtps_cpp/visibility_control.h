@@ -1,0 +1,26 @@
+/* Export control of the rosidl_typesupport_fastrtps_cpp library. */
+#ifndef ROSIDL_TYPESUPPORT_FASTRTPS_CPP__VISIBILITY_CONTROL_H_
+#define ROSIDL_TYPESUPPORT_FASTRTPS_CPP__VISIBILITY_CONTROL_H_
+
+#if defined _WIN32 || defined __CYGWIN__
+#  ifdef __GNUC__
+#    define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_EXPORT __attribute__ ((dllexport))
+#    define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_IMPORT __attribute__ ((dllimport))
+#  else
+#    define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_EXPORT __declspec(dllexport)
+#    define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_IMPORT __declspec(dllimport)
+#  endif
+#  ifdef ROSIDL_TYPESUPPORT_FASTRTPS_CPP_BUILDING_DLL
+#    define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_PUBLIC ROSIDL_TYPESUPPORT_FASTRTPS_CPP_EXPORT
+#  else
+#    define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_PUBLIC ROSIDL_TYPESUPPORT_FASTRTPS_CPP_IMPORT
+#  endif
+#  define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_LOCAL
+#else
+#  define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_EXPORT __attribute__ ((visibility("default")))
+#  define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_IMPORT
+#  define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_PUBLIC __attribute__ ((visibility("default")))
+#  define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_LOCAL __attribute__ ((visibility("hidden")))
+#endif
+
+#endif  /* ROSIDL_TYPESUPPORT_FASTRTPS_CPP__VISIBILITY_CONTROL_H_ */

@@ -1,0 +1,308 @@
+// The header's serializer reports failure, or reports chosen sizes: this
+// executable interposes the std_msgs Header functions that the product
+// libraries reach by name (C: the handle function and the size functions;
+// C++: the typed functions) and forwards to the real ones unless told not to.
+// It also interposes the default allocator, to fail the storage of a C frame id.
+#include <dlfcn.h>
+
+#include "rcutils/allocator.h"
+
+#include <atomic>
+#include <limits>
+
+#include "support.hpp"
+
+namespace
+{
+
+using eprosima::fastcdr::Cdr;
+
+std::atomic<bool> fail_header{false};
+std::atomic<int> header_handle_fetches{0};
+constexpr std::size_t kReal = std::numeric_limits<std::size_t>::max();
+std::atomic<std::size_t> forced_header_size{kReal};  // the header's contribution, if forced
+std::atomic<int> forced_bounded{-1};  // what the header's max-size function leaves in the flag
+std::atomic<bool> fail_allocation{false};
+
+template<class F>
+F real(const char * symbol)
+{
+  auto * f = reinterpret_cast<F>(dlsym(RTLD_NEXT, symbol));
+  if (!f) {
+    std::abort();
+  }
+  return f;
+}
+
+// A failing header writes or reads one byte first: the caller must keep it.
+bool failing_serialize(const void *, Cdr & cdr)
+{
+  cdr.serialize(static_cast<char>(0x5a));
+  return false;
+}
+bool failing_deserialize(Cdr & cdr, void *)
+{
+  char byte;
+  cdr.deserialize(byte);
+  return false;
+}
+const message_type_support_callbacks_t failing_callbacks = {
+  "std_msgs::msg", "Header", &failing_serialize, &failing_deserialize, nullptr, nullptr};
+const rosidl_message_type_support_t failing_handle = {
+  "rosidl_typesupport_fastrtps_c", &failing_callbacks, nullptr};
+
+std::size_t forced_max(bool & bounded, std::size_t size)
+{
+  if (forced_bounded >= 0) {
+    bounded = forced_bounded != 0;
+  }
+  return size;
+}
+
+void * failing_reallocate(void *, size_t, void *) {return nullptr;}
+
+}  // namespace
+
+extern "C" rcutils_allocator_t rcutils_get_default_allocator(void)
+{
+  static auto next = real<rcutils_allocator_t (*)()>("rcutils_get_default_allocator");
+  rcutils_allocator_t allocator = next();
+  if (fail_allocation) {
+    allocator.reallocate = &failing_reallocate;
+  }
+  return allocator;
+}
+
+extern "C" const rosidl_message_type_support_t *
+rosidl_typesupport_fastrtps_c__get_message_type_support_handle__std_msgs__msg__Header(void)
+{
+  ++header_handle_fetches;
+  if (fail_header) {
+    return &failing_handle;
+  }
+  static auto next = real<const rosidl_message_type_support_t * (*)()>(
+    "rosidl_typesupport_fastrtps_c__get_message_type_support_handle__std_msgs__msg__Header");
+  return next();
+}
+
+extern "C" size_t get_serialized_size_std_msgs__msg__Header(const void * msg, size_t start)
+{
+  if (forced_header_size != kReal) {
+    return forced_header_size;
+  }
+  static auto next = real<size_t (*)(const void *, size_t)>("get_serialized_size_std_msgs__msg__Header");
+  return next(msg, start);
+}
+
+extern "C" size_t max_serialized_size_std_msgs__msg__Header(bool & bounded, size_t start)
+{
+  if (forced_header_size != kReal) {
+    return forced_max(bounded, forced_header_size);
+  }
+  static auto next = real<size_t (*)(bool &, size_t)>("max_serialized_size_std_msgs__msg__Header");
+  return next(bounded, start);
+}
+
+namespace std_msgs::msg::typesupport_fastrtps_cpp
+{
+
+bool cdr_serialize(const std_msgs::msg::Header & header, Cdr & cdr)
+{
+  if (fail_header) {
+    return failing_serialize(&header, cdr);
+  }
+  static auto next = real<bool (*)(const std_msgs::msg::Header &, Cdr &)>(
+    "_ZN8std_msgs3msg24typesupport_fastrtps_cpp13cdr_serializeERKNS0_7Header_ISaIvEEERN8eprosima7fastcdr3CdrE");
+  return next(header, cdr);
+}
+
+bool cdr_deserialize(Cdr & cdr, std_msgs::msg::Header & header)
+{
+  if (fail_header) {
+    return failing_deserialize(cdr, &header);
+  }
+  static auto next = real<bool (*)(Cdr &, std_msgs::msg::Header &)>(
+    "_ZN8std_msgs3msg24typesupport_fastrtps_cpp15cdr_deserializeERN8eprosima7fastcdr3CdrERNS0_7Header_ISaIvEEE");
+  return next(cdr, header);
+}
+
+size_t get_serialized_size(const std_msgs::msg::Header & header, size_t start)
+{
+  if (forced_header_size != kReal) {
+    return forced_header_size;
+  }
+  static auto next = real<size_t (*)(const std_msgs::msg::Header &, size_t)>(
+    "_ZN8std_msgs3msg24typesupport_fastrtps_cpp19get_serialized_sizeERKNS0_7Header_ISaIvEEEm");
+  return next(header, start);
+}
+
+size_t max_serialized_size_Header(bool & bounded, size_t start)
+{
+  if (forced_header_size != kReal) {
+    return forced_max(bounded, forced_header_size);
+  }
+  static auto next = real<size_t (*)(bool &, size_t)>(
+    "_ZN8std_msgs3msg24typesupport_fastrtps_cpp26max_serialized_size_HeaderERbm");
+  return next(bounded, start);
+}
+
+}  // namespace std_msgs::msg::typesupport_fastrtps_cpp
+
+namespace fastcdr_test
+{
+namespace
+{
+
+struct Injected : testing::Test
+{
+  void TearDown() override
+  {
+    fail_header = false;
+    fail_allocation = false;
+    forced_header_size = kReal;
+    forced_bounded = -1;
+  }
+};
+
+// Calls f(Traits<C>{}) for the types with a header.
+template<class F>
+void for_each_type_with_header(F && f)
+{
+  f(Traits<velmari_messages__msg__Control>{});
+  f(Traits<velmari_messages__msg__EgoState>{});
+  f(Traits<navunit_common_msgs__msg__Zodizu610>{});
+}
+
+TEST_F(Injected, CSerializerStopsAtOnceWhenTheHeaderFails)
+{
+  for_each_type_with_header([](auto t) {
+      using T = decltype(t);
+      SCOPED_TRACE(T::name);
+      CMessage<typename T::c_type> msg;
+      fill(msg.msg);
+      fail_header = true;
+      Stream out(kRoom);
+      EXPECT_FALSE(callbacks_of(T::c_handle())->cdr_serialize(&msg.msg, out.cdr));
+      EXPECT_EQ(out.written(), Bytes{0x5a}) << "what the header wrote stays, nothing follows";
+
+      CMessage<typename T::c_type> before;
+      fill(before.msg);
+      Stream in(Bytes(kRoom, 0));
+      EXPECT_FALSE(callbacks_of(T::c_handle())->cdr_deserialize(in.cdr, &msg.msg));
+      EXPECT_EQ(in.position(), 1u);
+      EXPECT_TRUE(T::are_equal(&msg.msg, &before.msg)) << "the fields after the header are kept";
+    });
+}
+
+TEST_F(Injected, CppSerializerStopsAtOnceWhenTheHeaderFails)
+{
+  for_each_type_with_header([](auto t) {
+      using T = decltype(t);
+      SCOPED_TRACE(T::name);
+      typename T::cpp_type msg;
+      fill(msg);
+      const typename T::cpp_type before = msg;
+      fail_header = true;
+      Stream out(kRoom);
+      EXPECT_FALSE(T::cpp_serialize(msg, out.cdr));
+      EXPECT_EQ(out.written(), Bytes{0x5a});
+      Stream out_by_callback(kRoom);
+      EXPECT_FALSE(callbacks_of(T::cpp_handle())->cdr_serialize(&msg, out_by_callback.cdr));
+      EXPECT_EQ(out_by_callback.written(), Bytes{0x5a});
+
+      Stream in(Bytes(kRoom, 0));
+      EXPECT_FALSE(T::cpp_deserialize(in.cdr, msg));
+      EXPECT_EQ(in.position(), 1u);
+      Stream in_by_callback(Bytes(kRoom, 0));
+      EXPECT_FALSE(callbacks_of(T::cpp_handle())->cdr_deserialize(in_by_callback.cdr, &msg));
+      EXPECT_TRUE(msg == before);
+    });
+}
+
+TEST_F(Injected, NoStorageForTheCFrameIdFailsTheHeaderAndStopsTheMessage)
+{
+  CMessage<velmari_messages__msg__Control> written;
+  set_string(written.msg.header.frame_id, "base_link");
+  written.msg.gear = 4;
+  const Bytes bytes = c_bytes(written.msg);
+
+  CMessage<velmari_messages__msg__Control> read;
+  set_string(read.msg.header.frame_id, "old");
+  read.msg.gear = -1;
+  fail_allocation = true;
+  Stream in(bytes);
+  EXPECT_FALSE(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())->cdr_deserialize(
+      in.cdr, &read.msg));
+  fail_allocation = false;
+  EXPECT_STREQ(read.msg.header.frame_id.data, "old");
+  EXPECT_EQ(read.msg.gear, -1);
+}
+
+TEST_F(Injected, CSerializerFetchesTheHeaderHandleOnEveryCall)
+{
+  CMessage<velmari_messages__msg__Control> msg;
+  header_handle_fetches = 0;
+  Stream out(kRoom);
+  ASSERT_TRUE(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())->cdr_serialize(
+      &msg.msg, out.cdr));
+  ASSERT_TRUE(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())->cdr_serialize(
+      &msg.msg, out.cdr));
+  EXPECT_EQ(header_handle_fetches, 2);
+}
+
+// Size of type C from start offset 0 when the header contributes `header`, both flavours.
+template<class C>
+std::size_t size_with_header(std::size_t header)
+{
+  forced_header_size = header;
+  CMessage<C> c;
+  typename Traits<C>::cpp_type cpp;
+  const std::size_t size = Traits<C>::c_size(&c.msg, 0);
+  EXPECT_EQ(Traits<C>::cpp_size(cpp, 0), size);
+  bool flag = true;
+  EXPECT_EQ(Traits<C>::c_max(flag, 0), size);
+  EXPECT_EQ(Traits<C>::cpp_max(flag, 0), size);
+  return size;
+}
+
+TEST_F(Injected, SizesFollowWhateverTheHeaderReports)
+{
+  EXPECT_EQ(size_with_header<navunit_common_msgs__msg__Zodizu610>(12), 114u);
+  EXPECT_EQ(size_with_header<navunit_common_msgs__msg__Zodizu610>(13), 122u);
+  EXPECT_EQ(size_with_header<navunit_common_msgs__msg__Zodizu610>(16), 122u);
+  EXPECT_EQ(size_with_header<velmari_messages__msg__Control>(13), 48u);
+  EXPECT_EQ(size_with_header<velmari_messages__msg__Control>(16), 56u);
+  EXPECT_EQ(size_with_header<velmari_messages__msg__EgoState>(13), 72u);
+  EXPECT_EQ(size_with_header<velmari_messages__msg__EgoState>(16), 72u);
+}
+
+TEST_F(Injected, MaxSizeLeavesTheFlagAsTheHeaderLeftIt)
+{
+  forced_header_size = 13;
+  for (int header_leaves : {0, 1}) {
+    forced_bounded = header_leaves;
+    for (bool initial : {true, false}) {
+      bool flag = initial;
+      max_serialized_size_navunit_common_msgs__msg__Zodizu610(flag, 0);
+      EXPECT_EQ(flag, header_leaves != 0);
+      flag = initial;
+      navunit_common_msgs::msg::typesupport_fastrtps_cpp::max_serialized_size_Zodizu610(flag, 0);
+      EXPECT_EQ(flag, header_leaves != 0);
+    }
+  }
+}
+
+TEST_F(Injected, SizeCallbacksKeepTheLow32Bits)
+{
+  forced_header_size = (std::size_t{1} << 32) + 3;  // Control: 2^32 + 3 + 1 + 4 gap + 32
+  CMessage<velmari_messages__msg__Control> c;
+  velmari_messages::msg::Control cpp;
+  EXPECT_EQ(get_serialized_size_velmari_messages__msg__Control(&c.msg, 0), (std::size_t{1} << 32) + 40);
+  EXPECT_EQ(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())
+    ->get_serialized_size(&c.msg), 40u);
+  EXPECT_EQ(callbacks_of(Traits<velmari_messages__msg__Control>::cpp_handle())
+    ->get_serialized_size(&cpp), 40u);
+}
+
+}  // namespace
+}  // namespace fastcdr_test
