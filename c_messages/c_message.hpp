@@ -28,7 +28,7 @@ template<class S>
 struct Fields;  // Fields<S>::value: the descriptor tuple of S
 
 template<class S>
-constexpr auto fields_of = Fields<S>::value;
+inline const auto & fields_of = Fields<S>::value;
 
 // Field rules, by field kind. ------------------------------------------------
 
@@ -372,7 +372,8 @@ bool sequence_copy(const Seq * input, Seq * output)
 #define C_MESSAGES_DEFINE_(S) \
   template<> struct c_messages::Fields<S> \
   { \
-    static constexpr auto value = MSGDEF_FIELD_TUPLE(S, S); \
+    /* const, not constexpr: imported addresses are not constants everywhere */ \
+    static inline const auto value = MSGDEF_FIELD_TUPLE(S, S); \
   }; \
   extern "C" { \
   bool S##__init(S * msg) {return c_messages::init(msg);} \
