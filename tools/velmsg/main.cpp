@@ -225,7 +225,8 @@ const std::vector<Command> & commands()
       "CDR bytes (raw, or hex with --hex) as a YAML message", 1, 1, false,
       {{"--cpp", false}, {"--hex", false}, {"--encapsulation", false}}, run_decode},
     {"pub", "<type> <topic> [field=value ...] [--fill] [--cpp] [--count N] [--rate HZ] [--wait S]",
-      "publish a message N times (default 1) at HZ (default 1) over DDS", 2, 0, true,
+      "publish a message N times (default 1) at HZ (default 1) over DDS, after waiting up to\n"
+      "      S seconds (default 5) for a subscriber", 2, 0, true,
       {{"--cpp", false}, {"--fill", false}, {"--count", true}, {"--rate", true}, {"--wait", true}},
       run_pub},
     {"echo", "<type> <topic> [--cpp] [--count N] [--timeout S]",
@@ -239,8 +240,8 @@ void print_help(std::ostream & out)
 {
   out << "usage: velmsg <command> [arguments]\n\ncommands:\n";
   for (const Command & command : commands()) {
-    out << "  velmsg " << command.name << " " << command.arguments << "\n      " << command.summary
-        << "\n";
+    out << "  velmsg " << command.name << (*command.arguments ? " " : "") << command.arguments
+        << "\n      " << command.summary << "\n";
   }
   out <<
     "\n"
