@@ -201,6 +201,16 @@ def test_alignment_gaps_may_hold_anything_and_strings_any_byte(flavour):
     assert '  frame_id: "ab\\x00c"\n' in yaml
 
 
+@pytest.mark.parametrize("flavour", FLAVOURS)
+@pytest.mark.parametrize("type_name", MESSAGES)
+def test_every_truncation_of_every_type_is_refused(type_name, flavour):
+    args = ["--fill"] + (["header.frame_id=map"] if "header" in ok("show", type_name).text else [])
+    whole = hex_bytes(ok("encode", type_name, *args).text)
+    for length in range(len(whole)):
+        result = run("decode", type_name, *FLAVOURS[flavour], input=whole[:length])
+        assert (result.code, result.out) == (3, b""), f"{length} bytes: {result.err}"
+
+
 def test_encapsulated_input_may_carry_zero_padding():
     padded = b"\x00\x01\x00\x00" + CONTROL_BYTES + bytes(0)
     assert ok("decode", "velmari_messages/msg/Control", "--encapsulation", input=padded).text == CONTROL_YAML
@@ -241,7 +251,7 @@ def test_the_tool_links_no_library_of_the_packages():
 def test_help_documents_every_command_and_exit_code():
     text = ok("--help").text
     for command in ["list", "show", "encode", "decode", "pub", "echo"]:
-        assert f"velmsg {command} " in text
+        assert f"  velmsg {command}" in text
     for code in range(5):
         assert f"\n  {code}  " in text
 
