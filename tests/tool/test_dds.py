@@ -45,6 +45,26 @@ def test_every_message_arrives_intact(type_name, pub_flags, echo_flags):
     assert time.monotonic() - started < 30
 
 
+@pytest.mark.parametrize("pub_flags,echo_flags,arrives", [
+    ([], ["--best-effort"], True), (["--best-effort"], ["--best-effort"], True), (["--best-effort"], [], False)],
+    ids=["reliable-to-best-effort", "best-effort", "best-effort-to-reliable"])
+def test_best_effort_matches_as_in_dds(pub_flags, echo_flags, arrives):
+    topic = f"velmsg_test/qos_{len(pub_flags)}{len(echo_flags)}"
+    echo = subprocess.Popen([VELMSG, "echo", "velmari_messages/msg/Num", topic, "--count", "1", "--timeout",
+                             "10" if arrives else "3", *echo_flags],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
+    try:
+        # a few messages: best effort may drop the first before the reader knows the writer
+        pub = run("pub", "velmari_messages/msg/Num", topic, "num=3", "--count", "10", "--rate", "20",
+                  "--wait", "2" if arrives else "0.5", *pub_flags, env=ENV, timeout=30)
+        out, _ = echo.communicate(timeout=20)
+    finally:
+        echo.kill()
+        echo.wait()
+    assert pub.code == 0, pub.err
+    assert (echo.returncode, out) == ((0, b"num: 3\n---\n") if arrives else (4, b""))
+
+
 def test_echo_without_publisher_times_out_with_exit_4():
     started = time.monotonic()
     result = run("echo", "velmari_messages/msg/Num", "velmsg_test/silent", "--count", "1", "--timeout", "1",

@@ -167,12 +167,12 @@ private:
   dds::Topic * topic_ = nullptr;
 };
 
-// Reliable and volatile as ROS 2's default profile; every sample is kept until
-// acknowledged or taken, and payloads grow with the message.
+// Reliable (or best effort) and volatile as ROS 2's profiles; every sample is
+// kept until acknowledged or taken, and payloads grow with the message.
 template<typename Qos>
-void set_entity_qos(Qos & qos)
+void set_entity_qos(Qos & qos, bool best_effort)
 {
-  qos.reliability().kind = dds::RELIABLE_RELIABILITY_QOS;
+  qos.reliability().kind = best_effort ? dds::BEST_EFFORT_RELIABILITY_QOS : dds::RELIABLE_RELIABILITY_QOS;
   qos.durability().kind = dds::VOLATILE_DURABILITY_QOS;
   qos.history().kind = dds::KEEP_ALL_HISTORY_QOS;
   qos.endpoint().history_memory_policy =
@@ -209,7 +209,7 @@ void publish(
   LoopbackParticipant loopback(type, topic);
   dds::Publisher * publisher = loopback.participant()->create_publisher(dds::PUBLISHER_QOS_DEFAULT);
   dds::DataWriterQos qos = dds::DATAWRITER_QOS_DEFAULT;
-  set_entity_qos(qos);
+  set_entity_qos(qos, options.best_effort);
   dds::DataWriter * writer = publisher ? publisher->create_datawriter(loopback.topic(), qos) : nullptr;
   if (!writer) {
     throw failure("cannot create a DDS writer on rt/" + topic);
@@ -253,7 +253,7 @@ int echo(
   dds::Subscriber * subscriber =
     loopback.participant()->create_subscriber(dds::SUBSCRIBER_QOS_DEFAULT);
   dds::DataReaderQos qos = dds::DATAREADER_QOS_DEFAULT;
-  set_entity_qos(qos);
+  set_entity_qos(qos, options.best_effort);
   dds::DataReader * reader = subscriber ? subscriber->create_datareader(loopback.topic(), qos) : nullptr;
   if (!reader) {
     throw failure("cannot create a DDS reader on rt/" + topic);

@@ -21,6 +21,7 @@ struct PublishOptions
   unsigned count = 1;
   double rate_hz = 1.0;
   double wait_for_subscriber_s = 5.0;  // then publish anyway, as ROS 2 publishers do
+  bool best_effort = false;            // as ROS 2's sensor-data profile
 };
 
 // Publishes the message count times; returns once every subscriber acknowledged
@@ -33,6 +34,7 @@ struct EchoOptions
 {
   std::optional<unsigned> count;  // stop after this many messages
   double timeout_s = 30.0;
+  bool best_effort = false;  // also matches best-effort publishers, without their retransmissions
 };
 
 // Prints every received message as a YAML document. Returns kExitOk when count

@@ -195,6 +195,7 @@ int run_pub(const CommandLine & line)
   options.count = count_option(line, 1);
   options.rate_hz = number_option(line, "--rate", 1.0, 0.01, 1000);
   options.wait_for_subscriber_s = number_option(line, "--wait", 5.0, 0, 60);
+  options.best_effort = line.has("--best-effort");
   publish(type, *message, line.positional[1], options, std::cout);
   return kExitOk;
 }
@@ -208,6 +209,7 @@ int run_echo(const CommandLine & line)
     options.count = count_option(line, 1);
   }
   options.timeout_s = number_option(line, "--timeout", 30, 0.1, 86400);
+  options.best_effort = line.has("--best-effort");
   return echo(type, line.positional[1], options, std::cout);
 }
 
@@ -224,14 +226,16 @@ const std::vector<Command> & commands()
     {"decode", "<type> [FILE|-] [--cpp] [--hex] [--encapsulation]",
       "CDR bytes (raw, or hex with --hex) as a YAML message", 1, 1, false,
       {{"--cpp", false}, {"--hex", false}, {"--encapsulation", false}}, run_decode},
-    {"pub", "<type> <topic> [field=value ...] [--fill] [--cpp] [--count N] [--rate HZ] [--wait S]",
+    {"pub", "<type> <topic> [field=value ...] [--fill] [--cpp] [--count N] [--rate HZ] [--wait S]"
+      " [--best-effort]",
       "publish a message N times (default 1) at HZ (default 1) over DDS, after waiting up to\n"
       "      S seconds (default 5) for a subscriber", 2, 0, true,
-      {{"--cpp", false}, {"--fill", false}, {"--count", true}, {"--rate", true}, {"--wait", true}},
+      {{"--cpp", false}, {"--fill", false}, {"--count", true}, {"--rate", true}, {"--wait", true},
+        {"--best-effort", false}},
       run_pub},
-    {"echo", "<type> <topic> [--cpp] [--count N] [--timeout S]",
+    {"echo", "<type> <topic> [--cpp] [--count N] [--timeout S] [--best-effort]",
       "print received messages as YAML until N arrived or S seconds (default 30) passed", 2, 0, false,
-      {{"--cpp", false}, {"--count", true}, {"--timeout", true}}, run_echo},
+      {{"--cpp", false}, {"--count", true}, {"--timeout", true}, {"--best-effort", false}}, run_echo},
   };
   return table;
 }
@@ -252,7 +256,8 @@ void print_help(std::ostream & out)
     "CDR is little-endian; --encapsulation adds (encode) or expects (decode) the\n"
     "4-byte header 00 01 00 00 of DDS payloads.\n"
     "pub and echo use DDS topic rt/<topic> on domain ROS_DOMAIN_ID (default 0),\n"
-    "over the loopback interface only.\n"
+    "over the loopback interface only, reliable unless --best-effort (a best-effort\n"
+    "echo also hears reliable publishers, a reliable one only reliable publishers).\n"
     "\n"
     "exit codes:\n"
     "  0  success\n"
