@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -223,7 +224,8 @@ void publish(
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   if (matched.current_count == 0) {
-    log << "no subscriber on rt/" << topic << " yet; publishing anyway" << std::endl;
+    std::cerr << "velmsg: warning: no subscriber on rt/" << topic << " yet; publishing anyway"
+              << std::endl;
   }
 
   auto period = std::chrono::duration_cast<Clock::duration>(seconds(1.0 / options.rate_hz));
@@ -240,8 +242,8 @@ void publish(
   }
   eprosima::fastrtps::Duration_t wait(kAcknowledgementWait_s);
   if (matched.current_count && writer->wait_for_acknowledgments(wait) != ReturnCode_t::RETCODE_OK) {
-    log << "not every subscriber acknowledged the messages within " << kAcknowledgementWait_s << " s"
-        << std::endl;
+    std::cerr << "velmsg: warning: not every subscriber acknowledged the messages within "
+              << kAcknowledgementWait_s << " s" << std::endl;
   }
 }
 

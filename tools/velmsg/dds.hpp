@@ -25,7 +25,7 @@ struct PublishOptions
 };
 
 // Publishes the message count times; returns once every subscriber acknowledged
-// them or a few seconds passed. Progress lines go to log.
+// them or a few seconds passed. Progress lines go to log, warnings to stderr.
 void publish(
   const MessageType & type, const Message & message, const std::string & topic,
   const PublishOptions & options, std::ostream & log);
