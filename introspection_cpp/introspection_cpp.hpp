@@ -44,17 +44,22 @@ struct CppFlavor
   static const char * identifier() {return rosidl_typesupport_introspection_cpp::typesupport_identifier;}
 };
 
-// Constructs a message in caller-provided memory; the mode goes to the constructor.
+// Constructs a message in caller-provided memory; the mode goes to the
+// constructor. No memory, no effect, as with the C message functions.
 template<class S>
 void construct(void * memory, rosidl_runtime_cpp::MessageInitialization mode)
 {
-  new (memory) S(mode);
+  if (memory) {
+    new (memory) S(mode);
+  }
 }
 
 template<class S>
 void destruct(void * memory)
 {
-  std::destroy_at(static_cast<S *>(memory));
+  if (memory) {
+    std::destroy_at(static_cast<S *>(memory));
+  }
 }
 
 }  // namespace introspection

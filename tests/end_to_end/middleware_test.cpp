@@ -14,8 +14,10 @@
 #include "navunit_common_msgs/msgdef_package.h"
 #include "navunit_common_msgs/msgdef_package.hpp"
 #include "rcutils/error_handling.h"
+#include "rosidl_typesupport_c/identifier.h"
 #include "rosidl_typesupport_c/message_type_support_dispatch.h"
 #include "rosidl_typesupport_c/type_support_map.h"
+#include "rosidl_typesupport_cpp/identifier.hpp"
 #include "rosidl_typesupport_cpp/message_type_support_dispatch.hpp"
 #include "rosidl_typesupport_cpp/type_support_map.h"
 #include "rosidl_typesupport_fastrtps_cpp/message_type_support.h"
@@ -71,6 +73,7 @@ struct C : generic::CFlavour
   {
     return reinterpret_cast<const void *>(&rosidl_typesupport_c__get_message_typesupport_handle_function);
   }
+  static const char * runtime_identifier() {return rosidl_typesupport_c__typesupport_identifier;}
 };
 
 struct Cpp : generic::CppFlavour
@@ -93,6 +96,7 @@ struct Cpp : generic::CppFlavour
   {
     return reinterpret_cast<const void *>(&rosidl_typesupport_cpp::get_message_typesupport_handle_function);
   }
+  static const char * runtime_identifier() {return rosidl_typesupport_cpp::typesupport_identifier;}
 };
 
 std::string fastrtps(const char * suffix) {return std::string("rosidl_typesupport_fastrtps_") + suffix;}
@@ -156,6 +160,7 @@ TYPED_TEST(Middleware, EveryHandleReachesBothImplementationsLoadedByName)
         EXPECT_EQ(file, "lib" + entry.package + "__" + identifier + ".so");
         EXPECT_EQ(directory, runtime_directory);
       }
+      EXPECT_EQ(entry.dispatch->typesupport_identifier, TypeParam::runtime_identifier());
     };
   for (const auto & entry : TypeParam::messages()) {
     check(entry);

@@ -135,6 +135,18 @@ TEST_P(Tables, CInitAndFiniAreTheMessageLibrarys)
   }
 }
 
+// Without memory, init and fini do nothing in either flavour.
+TEST_P(Tables, InitAndFiniWithoutMemoryHaveNoEffect)
+{
+  const TypeCase & type = GetParam();
+  const auto & c = *static_cast<const CMembers *>(type.c_handle()->data);
+  c.init_function(nullptr, ROSIDL_RUNTIME_C_MSG_INIT_ALL);
+  c.fini_function(nullptr);
+  const auto & cpp = *static_cast<const CppMembers *>(type.cpp_handle()->data);
+  cpp.init_function(nullptr, rosidl_runtime_cpp::MessageInitialization::ALL);
+  cpp.fini_function(nullptr);
+}
+
 // Filled and printed through the tables alone, both flavours of a type agree;
 // the C++ fini must destroy the heap-held frame id (leak sanitizer).
 TEST_P(Tables, WalkerSeesTheSameMessageInBothFlavours)

@@ -73,7 +73,7 @@ std::string print(const Members & members, const void * msg)
   return out.str();
 }
 
-// Writes a distinct value into every field, counting up from *next.
+// Writes a distinct value into every field, counting up from next.
 template<class Members>
 void fill(const Members & members, void * msg, int & next)
 {
@@ -105,81 +105,3 @@ void fill(const Members & members, void * msg, int & next)
 
 }  // namespace walker
 
-#include "fastcdr/Cdr.h"
-
-namespace walker
-{
-
-// Writes the message to a CDR stream from the tables alone, in row order.
-template<class Members>
-void serialize(const Members & members, const void * msg, eprosima::fastcdr::Cdr & cdr)
-{
-  for (uint32_t i = 0; i < members.member_count_; ++i) {
-    const auto & row = members.members_[i];
-    const void * at = static_cast<const char *>(msg) + row.offset_;
-    switch (row.type_id_) {
-      case 18: serialize(*static_cast<const Members *>(row.members_->data), at, cdr); break;
-      case 1: cdr.serialize(load<float>(at)); break;
-      case 2: cdr.serialize(load<double>(at)); break;
-      case 6: cdr.serialize(static_cast<uint8_t>(load<uint8_t>(at) != 0)); break;
-      case 8: cdr.serialize(load<uint8_t>(at)); break;
-      case 11: cdr.serialize(load<int16_t>(at)); break;
-      case 12: cdr.serialize(load<uint32_t>(at)); break;
-      case 13: cdr.serialize(load<int32_t>(at)); break;
-      case 15: cdr.serialize(load<int64_t>(at)); break;
-      case 16:
-        if constexpr (is_c<Members>) {
-          cdr.serialize(static_cast<const rosidl_runtime_c__String *>(at)->data);
-        } else {
-          cdr.serialize(*static_cast<const std::string *>(at));
-        }
-        break;
-    }
-  }
-}
-
-template<class T>
-void read(eprosima::fastcdr::Cdr & cdr, void * at)
-{
-  T value;
-  cdr.deserialize(value);
-  store(at, value);
-}
-
-// Reads the message from a CDR stream into an initialised message, from the tables alone.
-template<class Members>
-void deserialize(const Members & members, void * msg, eprosima::fastcdr::Cdr & cdr)
-{
-  for (uint32_t i = 0; i < members.member_count_; ++i) {
-    const auto & row = members.members_[i];
-    void * at = static_cast<char *>(msg) + row.offset_;
-    switch (row.type_id_) {
-      case 18: deserialize(*static_cast<const Members *>(row.members_->data), at, cdr); break;
-      case 1: read<float>(cdr, at); break;
-      case 2: read<double>(cdr, at); break;
-      case 6: {
-          uint8_t byte;
-          cdr.deserialize(byte);
-          store<uint8_t>(at, byte != 0);
-          break;
-        }
-      case 8: read<uint8_t>(cdr, at); break;
-      case 11: read<int16_t>(cdr, at); break;
-      case 12: read<uint32_t>(cdr, at); break;
-      case 13: read<int32_t>(cdr, at); break;
-      case 15: read<int64_t>(cdr, at); break;
-      case 16: {
-          std::string text;
-          cdr.deserialize(text);
-          if constexpr (is_c<Members>) {
-            rosidl_runtime_c__String__assign(static_cast<rosidl_runtime_c__String *>(at), text.c_str());
-          } else {
-            *static_cast<std::string *>(at) = text;
-          }
-          break;
-        }
-    }
-  }
-}
-
-}  // namespace walker
