@@ -1,0 +1,203 @@
+"""Generic base of every Python message and service class.
+
+A message class declares only ``_TYPE`` (package, folder, type name, snake
+name, type support module) and ``_FIELDS`` (name, ROS type, module of a
+nested type); both are written at build time from the C field lists. The
+metaclass turns the table into slots and checked properties, and gives every
+class a metaclass of its own (``Metaclass_<Type>``) whose
+``__import_type_support__()`` loads the extension module and stores its
+capsules as ``_CREATE_ROS_MESSAGE``, ``_DESTROY_ROS_MESSAGE``,
+``_CONVERT_FROM_PY``, ``_CONVERT_TO_PY`` and ``_TYPE_SUPPORT`` (a service:
+``_TYPE_SUPPORT`` only), where the Python client library looks for them.
+
+Assignment rules (the C conversion applies the same ones):
+  boolean           bool only                               else TypeError
+  integers          int, within the field's width           TypeError / OverflowError
+  float, double     float or int (stored as float); a finite value that
+                    would round to infinity as float32      OverflowError
+  string            str without NUL characters              TypeError / ValueError
+  nested message    an instance of the nested class         TypeError
+"""
+
+import importlib
+import math
+import struct
+
+_INTEGER_RANGES = {
+    'uint8': (0, 2**8 - 1),
+    'int16': (-2**15, 2**15 - 1),
+    'uint16': (0, 2**16 - 1),
+    'int32': (-2**31, 2**31 - 1),
+    'uint32': (0, 2**32 - 1),
+    'int64': (-2**63, 2**63 - 1),
+}
+
+_CAPSULES = (
+    ('_CREATE_ROS_MESSAGE', 'create_ros_message'),
+    ('_DESTROY_ROS_MESSAGE', 'destroy_ros_message'),
+    ('_CONVERT_FROM_PY', 'convert_from_py'),
+    ('_CONVERT_TO_PY', 'convert_to_py'),
+    ('_TYPE_SUPPORT', 'type_support'),
+)
+
+
+def _type_name(value):
+    return type(value).__name__
+
+
+def _resolve(module, name):
+    return getattr(importlib.import_module(module), name)
+
+
+class _FieldRule:
+    """Checks and normalises the values of one field."""
+
+    def __init__(self, owner, name, ros_type, nested_module):
+        self.where = f'{owner}.{name}'
+        self.ros_type = ros_type
+        self.nested_module = nested_module
+        self._nested_class = None
+
+    def nested_class(self):
+        if self._nested_class is None:
+            self._nested_class = _resolve(self.nested_module, self.ros_type.split('/')[-1])
+        return self._nested_class
+
+    def default(self):
+        if self.nested_module:
+            return self.nested_class()()
+        if self.ros_type == 'boolean':
+            return False
+        if self.ros_type == 'string':
+            return ''
+        if self.ros_type in ('float', 'double'):
+            return 0.0
+        return 0
+
+    def check(self, value):
+        kind = self.ros_type
+        if self.nested_module:
+            cls = self.nested_class()
+            if not isinstance(value, cls):
+                raise TypeError(f'{self.where} must be {cls.__module__}.{cls.__name__}, '
+                                f'not {_type_name(value)}')
+            return value
+        if kind == 'boolean':
+            if not isinstance(value, bool):
+                raise TypeError(f'{self.where} must be bool, not {_type_name(value)}')
+            return value
+        if kind == 'string':
+            if not isinstance(value, str):
+                raise TypeError(f'{self.where} must be str, not {_type_name(value)}')
+            if '\0' in value:
+                raise ValueError(f'{self.where} must not contain NUL characters')
+            return value
+        if kind in ('float', 'double'):
+            if isinstance(value, bool) or not isinstance(value, (float, int)):
+                raise TypeError(f'{self.where} must be float, not {_type_name(value)}')
+            number = float(value)  # OverflowError for an int beyond double
+            if kind == 'float' and math.isfinite(number):
+                try:
+                    struct.pack('<f', number)
+                except OverflowError:
+                    raise OverflowError(f'{self.where}: {value!r} does not fit in float32') \
+                        from None
+            return number
+        low, high = _INTEGER_RANGES[kind]
+        if not isinstance(value, int):
+            raise TypeError(f'{self.where} must be int, not {_type_name(value)}')
+        if not low <= value <= high:
+            raise OverflowError(f'{self.where}: {value!r} does not fit in {kind}')
+        return int(value)
+
+
+def _field_property(name, rule):
+    slot = '_' + name
+
+    def get(self):
+        return getattr(self, slot)
+
+    def set(self, value):
+        setattr(self, slot, rule.check(value))
+
+    return property(get, set, doc=f'{rule.ros_type} field {name!r}')
+
+
+class InterfaceMeta(type):
+    """Metaclass of messages and services; each class gets a subclass of it."""
+
+    def __new__(mcs, name, bases, namespace):
+        if '_TYPE' not in namespace:  # the generic bases themselves
+            return super().__new__(mcs, name, bases, namespace)
+        package, folder, type_name, snake, support = namespace['_TYPE']
+        owner = f'{package}.{folder}.{type_name}'
+        fields = namespace.get('_FIELDS')
+        if fields is not None:
+            rules = {field: _FieldRule(owner, field, ros_type, nested)
+                     for field, ros_type, nested in fields}
+            namespace['__slots__'] = tuple('_' + field for field in rules)
+            namespace['_RULES'] = rules
+            for field, rule in rules.items():
+                namespace[field] = _field_property(field, rule)
+        per_type = type(f'Metaclass_{type_name}', (mcs,), {
+            attribute: None for attribute, _ in _CAPSULES})
+        cls = super().__new__(per_type, name, bases, namespace)
+        per_type._CLASS = cls
+        return cls
+
+    @classmethod
+    def __import_type_support__(meta):
+        cls = meta.__dict__.get('_CLASS')
+        if cls is None:
+            raise TypeError(f'{meta.__name__} is the generic metaclass of no type')
+        package, folder, type_name, snake, support = cls._TYPE
+        module = importlib.import_module(support)
+        if hasattr(cls, '_FIELDS'):
+            for attribute, operation in _CAPSULES:
+                setattr(meta, attribute, getattr(module, f'{operation}_msg__{folder}__{snake}'))
+            nested = [rule.nested_class() for rule in cls._RULES.values() if rule.nested_module]
+        else:
+            meta._TYPE_SUPPORT = getattr(module, f'type_support_srv__{folder}__{snake}')
+            nested = [cls.Request, cls.Response]
+        for other in nested:
+            if type(other)._TYPE_SUPPORT is None:
+                type(other).__import_type_support__()
+
+
+class Message(metaclass=InterfaceMeta):
+    """Keyword construction with zero defaults, checked fields, equality, repr."""
+
+    __slots__ = ()
+
+    def __init__(self, **kwargs):
+        unknown = set(kwargs) - set(self._RULES)
+        if unknown:
+            raise TypeError(f'{type(self).__name__}() has no field(s) '
+                            f'{", ".join(sorted(unknown))}')
+        for field, rule in self._RULES.items():
+            setattr(self, field, kwargs[field] if field in kwargs else rule.default())
+
+    @classmethod
+    def get_fields_and_field_types(cls):
+        return {field: rule.ros_type for field, rule in cls._RULES.items()}
+
+    def __eq__(self, other):
+        if type(other) is not type(self):
+            return NotImplemented
+        return all(getattr(self, field) == getattr(other, field) for field in self._RULES)
+
+    __hash__ = None  # mutable
+
+    def __repr__(self):
+        package, folder, type_name = self._TYPE[:3]
+        values = ', '.join(f'{field}={getattr(self, field)!r}' for field in self._RULES)
+        return f'{package}.{folder}.{type_name}({values})'
+
+
+class Service(metaclass=InterfaceMeta):
+    """A pair of Request and Response message classes; not instantiated."""
+
+    __slots__ = ()
+
+    def __init__(self):
+        raise NotImplementedError('service classes are not instantiated')

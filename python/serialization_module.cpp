@@ -1,0 +1,240 @@
+// msgdef_py._cdr: CDR serialization of Python messages the way the middleware
+// does it, reached only through what a message class publishes: the create,
+// destroy and conversion capsules and the C dispatch handle, asked for the
+// Fast-CDR C implementation ("rosidl_typesupport_fastrtps_c"), whose data is
+// the type's callbacks record. The bytes are a CDR encapsulation header
+// (00 01 00 00: plain CDR, little-endian) followed by the body.
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#include <cstring>
+#include <exception>
+#include <vector>
+
+#include "fastcdr/Cdr.h"
+#include "fastcdr/FastBuffer.h"
+#include "fastcdr/exceptions/Exception.h"
+#include "fastcdr/exceptions/NotEnoughMemoryException.h"
+#include "rcutils/error_handling.h"
+#include "rosidl_runtime_c/message_type_support_struct.h"
+#include "rosidl_typesupport_fastrtps_cpp/message_type_support.h"
+
+namespace
+{
+
+constexpr char fastrtps_c_identifier[] = "rosidl_typesupport_fastrtps_c";
+constexpr size_t encapsulation_size = 4;
+
+class Ref
+{
+public:
+  explicit Ref(PyObject * object = nullptr)
+  : object_(object) {}
+  ~Ref() {Py_XDECREF(object_);}
+  Ref(const Ref &) = delete;
+  Ref & operator=(const Ref &) = delete;
+  PyObject * get() const {return object_;}
+  PyObject * release()
+  {
+    PyObject * object = object_;
+    object_ = nullptr;
+    return object;
+  }
+  explicit operator bool() const {return object_ != nullptr;}
+
+private:
+  PyObject * object_;
+};
+
+// What the capsules of one message class lead to.
+struct MessageSupport
+{
+  void * (*create)();
+  void (* destroy)(void *);
+  bool (* from_py)(PyObject *, void *);
+  PyObject * (*to_py)(void *);
+  const message_type_support_callbacks_t * callbacks;
+};
+
+void * capsule_pointer(PyObject * cls, const char * attribute)
+{
+  Ref capsule(PyObject_GetAttrString(cls, attribute));
+  if (!capsule) {
+    return nullptr;
+  }
+  if (!PyCapsule_CheckExact(capsule.get())) {
+    PyErr_Format(PyExc_TypeError, "%.200s.%s is not a capsule; was the type support imported?",
+      reinterpret_cast<PyTypeObject *>(cls)->tp_name, attribute);
+    return nullptr;
+  }
+  return PyCapsule_GetPointer(capsule.get(), nullptr);
+}
+
+template<class F>
+bool function_from(PyObject * cls, const char * attribute, F & out)
+{
+  void * pointer = capsule_pointer(cls, attribute);
+  out = reinterpret_cast<F>(pointer);
+  return pointer != nullptr;
+}
+
+bool message_support(PyObject * cls, MessageSupport & support)
+{
+  if (!PyType_Check(cls)) {
+    PyErr_Format(PyExc_TypeError, "expected a message class, not %.200s", Py_TYPE(cls)->tp_name);
+    return false;
+  }
+  if (!function_from(cls, "_CREATE_ROS_MESSAGE", support.create) ||
+    !function_from(cls, "_DESTROY_ROS_MESSAGE", support.destroy) ||
+    !function_from(cls, "_CONVERT_FROM_PY", support.from_py) ||
+    !function_from(cls, "_CONVERT_TO_PY", support.to_py))
+  {
+    return false;
+  }
+  auto * handle = static_cast<const rosidl_message_type_support_t *>(
+    capsule_pointer(cls, "_TYPE_SUPPORT"));
+  if (!handle) {
+    return false;
+  }
+  const rosidl_message_type_support_t * serializer = handle->func(handle, fastrtps_c_identifier);
+  if (!serializer) {
+    PyErr_Format(PyExc_RuntimeError, "%.200s: no %s type support: %s",
+      reinterpret_cast<PyTypeObject *>(cls)->tp_name, fastrtps_c_identifier,
+      rcutils_get_error_string().str);
+    rcutils_reset_error();
+    return false;
+  }
+  support.callbacks = static_cast<const message_type_support_callbacks_t *>(serializer->data);
+  return true;
+}
+
+// A C message, destroyed with the scope.
+class RosMessage
+{
+public:
+  explicit RosMessage(const MessageSupport & support)
+  : support_(support), message_(support.create()) {}
+  ~RosMessage()
+  {
+    if (message_) {
+      support_.destroy(message_);
+    }
+  }
+  RosMessage(const RosMessage &) = delete;
+  RosMessage & operator=(const RosMessage &) = delete;
+  void * get() const {return message_;}
+
+private:
+  const MessageSupport & support_;
+  void * message_;
+};
+
+PyObject * serialize(PyObject *, PyObject * message)
+{
+  MessageSupport support{};
+  if (!message_support(reinterpret_cast<PyObject *>(Py_TYPE(message)), support)) {
+    return nullptr;
+  }
+  RosMessage ros(support);
+  if (!ros.get()) {
+    return PyErr_NoMemory();
+  }
+  if (!support.from_py(message, ros.get())) {
+    return nullptr;
+  }
+  try {
+    std::vector<char> buffer(encapsulation_size + support.callbacks->get_serialized_size(ros.get()));
+    eprosima::fastcdr::FastBuffer fast_buffer(buffer.data(), buffer.size());
+    eprosima::fastcdr::Cdr cdr(fast_buffer, eprosima::fastcdr::Cdr::LITTLE_ENDIANNESS,
+      eprosima::fastcdr::Cdr::DDS_CDR);
+    cdr.serialize_encapsulation();
+    if (!support.callbacks->cdr_serialize(ros.get(), cdr)) {
+      PyErr_SetString(PyExc_RuntimeError, "the serializer refused the message");
+      return nullptr;
+    }
+    return PyBytes_FromStringAndSize(buffer.data(),
+      static_cast<Py_ssize_t>(cdr.getSerializedDataLength()));
+  } catch (const eprosima::fastcdr::exception::Exception & e) {
+    PyErr_Format(PyExc_RuntimeError, "serialization failed: %s", e.what());
+  } catch (const std::bad_alloc &) {
+    PyErr_NoMemory();
+  } catch (const std::exception & e) {
+    PyErr_Format(PyExc_RuntimeError, "serialization failed: %s", e.what());
+  }
+  return nullptr;
+}
+
+PyObject * deserialize(PyObject *, PyObject * args)
+{
+  Py_buffer view;
+  PyObject * cls = nullptr;
+  if (!PyArg_ParseTuple(args, "y*O:deserialize", &view, &cls)) {
+    return nullptr;
+  }
+  // Fast-CDR reads from a mutable buffer: work on a copy of the caller's bytes.
+  std::vector<char> data(static_cast<const char *>(view.buf),
+    static_cast<const char *>(view.buf) + view.len);
+  PyBuffer_Release(&view);
+
+  if (data.size() < encapsulation_size) {
+    PyErr_Format(PyExc_ValueError, "%zu bytes: shorter than the CDR encapsulation header",
+      data.size());
+    return nullptr;
+  }
+  // Byte 0 is always 0; byte 1 is 0 (CDR, big-endian) or 1 (CDR, little-endian).
+  if (data[0] != 0 || (data[1] != 0 && data[1] != 1)) {
+    PyErr_Format(PyExc_ValueError, "not a plain CDR encapsulation header: %02x %02x",
+      static_cast<unsigned char>(data[0]), static_cast<unsigned char>(data[1]));
+    return nullptr;
+  }
+  MessageSupport support{};
+  if (!message_support(cls, support)) {
+    return nullptr;
+  }
+  RosMessage ros(support);
+  if (!ros.get()) {
+    return PyErr_NoMemory();
+  }
+  try {
+    eprosima::fastcdr::FastBuffer fast_buffer(data.data(), data.size());
+    eprosima::fastcdr::Cdr cdr(fast_buffer, eprosima::fastcdr::Cdr::DEFAULT_ENDIAN,
+      eprosima::fastcdr::Cdr::DDS_CDR);
+    cdr.read_encapsulation();
+    if (!support.callbacks->cdr_deserialize(cdr, ros.get())) {
+      PyErr_SetString(PyExc_ValueError, "the data is not a valid message of this type");
+      return nullptr;
+    }
+  } catch (const eprosima::fastcdr::exception::NotEnoughMemoryException &) {
+    PyErr_Format(PyExc_ValueError, "%zu bytes: truncated message", data.size());
+    return nullptr;
+  } catch (const eprosima::fastcdr::exception::Exception & e) {
+    PyErr_Format(PyExc_ValueError, "invalid CDR data: %s", e.what());
+    return nullptr;
+  } catch (const std::bad_alloc &) {
+    return PyErr_NoMemory();
+  } catch (const std::exception & e) {
+    PyErr_Format(PyExc_ValueError, "invalid CDR data: %s", e.what());
+    return nullptr;
+  }
+  return support.to_py(ros.get());
+}
+
+PyMethodDef methods[] = {
+  {"serialize", serialize, METH_O,
+    "serialize(message) -> bytes: CDR encapsulation header and body."},
+  {"deserialize", deserialize, METH_VARARGS,
+    "deserialize(data, cls) -> message of class cls."},
+  {nullptr, nullptr, 0, nullptr},
+};
+
+PyModuleDef definition = {
+  PyModuleDef_HEAD_INIT, "msgdef_py._cdr", "CDR serialization through the type support.",
+  -1, methods, nullptr, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+
+PyMODINIT_FUNC PyInit__cdr(void)
+{
+  return PyModule_Create(&definition);
+}
