@@ -14,11 +14,12 @@
 
 #include <array>
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
+#include <thread>
 #include <type_traits>
 #include <utility>
 
-#include "msgdef/atomic_pointer.hpp"
 #include "msgdef/fields.hpp"
 #include "rosidl_runtime_c/message_type_support_struct.h"
 #include "rosidl_runtime_c/service_type_support_struct.h"
@@ -125,6 +126,36 @@ constexpr auto make_rows(const Tuple & fields, const TypeCodes & codes)
   return make_rows<Member>(fields, codes, std::make_index_sequence<std::tuple_size_v<Tuple>>());
 }
 
+// Runs a function once; callers that come while it runs wait until it has
+// run. One atomic byte in static storage, constant-initialised; no lock object,
+// no allocation, nothing exported (std::call_once would export helpers).
+class OnceGuard
+{
+public:
+  constexpr OnceGuard() = default;
+
+  template<class Function>
+  void run(Function && function)
+  {
+    if (state_.load(std::memory_order_acquire) == done) {
+      return;
+    }
+    unsigned char expected = idle;
+    if (state_.compare_exchange_strong(expected, running, std::memory_order_acquire)) {
+      function();
+      state_.store(done, std::memory_order_release);
+      return;
+    }
+    while (state_.load(std::memory_order_acquire) != done) {
+      std::this_thread::yield();
+    }
+  }
+
+private:
+  enum : unsigned char {idle, running, done};
+  std::atomic<unsigned char> state_{idle};
+};
+
 // The static records of message type T in flavour F.
 template<class F, class T>
 struct MessageTables
@@ -152,25 +183,42 @@ struct MessageTables
   // set by the first call of the handle function.
   INTROSPECTION_CONSTINIT static inline rosidl_message_type_support_t handle = {
     nullptr, &members, &get_message_typesupport_handle_function};
+
+  INTROSPECTION_CONSTINIT static inline OnceGuard bound;
 };
 
-// The handle of message type T. Every call checks that each nested row holds
-// its nested type's handle (calling that type's handle function) and writes the
-// rows that do not; a row already bound is only read, so a reader walking the
-// tables in another thread never races with a redundant store. The identifier
-// is set once.
+// Makes every nested row hold its nested type's handle (calling that type's
+// handle function), writing only the rows that do not.
 template<class F, class T>
-const rosidl_message_type_support_t * message_handle()
+void bind_nested_rows()
 {
   using Tables = MessageTables<F, T>;
   std::size_t index = 0;
   msgdef::for_each(T::fields, [&index](const auto & field) {
       if constexpr (is_message<std::decay_t<decltype(field)>>::value) {
-        msgdef::ensure(&Tables::rows[index].members_, field.binding());
+        const rosidl_message_type_support_t * nested = field.binding();
+        if (Tables::rows[index].members_ != nested) {
+          Tables::rows[index].members_ = nested;
+        }
       }
       ++index;
     });
-  msgdef::set_once(&Tables::handle.typesupport_identifier, F::identifier());
+}
+
+// The handle of message type T. The first call binds the nested rows and sets
+// the identifier under a once-guard: concurrent first callers wait for it, so
+// every caller, and every reader it hands the handle to, sees complete records
+// that no other thread is writing. Later calls check the nested rows again and
+// write none that holds its handle already.
+template<class F, class T>
+const rosidl_message_type_support_t * message_handle()
+{
+  using Tables = MessageTables<F, T>;
+  Tables::bound.run([] {
+      bind_nested_rows<F, T>();
+      Tables::handle.typesupport_identifier = F::identifier();
+    });
+  bind_nested_rows<F, T>();
   return &Tables::handle;
 }
 
@@ -184,27 +232,25 @@ struct ServiceTables
 
   INTROSPECTION_CONSTINIT static inline rosidl_service_type_support_t handle = {
     nullptr, &members, &get_service_typesupport_handle_function};
+
+  INTROSPECTION_CONSTINIT static inline OnceGuard bound;
 };
 
-// Binds *slot to the message members record of type T once. Going through
-// T's own handle function also sets T's identifier and binds its nested rows,
-// so the record is complete when reached through the service.
-template<class F, class T, class Members>
-void bind_service_part(const Members ** slot)
-{
-  if (msgdef::atomic_load(slot) == nullptr) {
-    const rosidl_message_type_support_t * part = message_handle<F, T>();
-    msgdef::set_once(slot, static_cast<const Members *>(part->data));
-  }
-}
-
+// The service handle. Its first call sets the identifier and binds the request
+// and response records, through their own handle functions, which also set
+// their identifiers and bind their nested rows; later calls change nothing.
 template<class F, class V>
 const rosidl_service_type_support_t * service_handle()
 {
   using Tables = ServiceTables<F, V>;
-  msgdef::set_once(&Tables::handle.typesupport_identifier, F::identifier());
-  bind_service_part<F, typename V::Request>(&Tables::members.request_members_);
-  bind_service_part<F, typename V::Response>(&Tables::members.response_members_);
+  using Members = typename F::Members;
+  Tables::bound.run([] {
+      Tables::handle.typesupport_identifier = F::identifier();
+      Tables::members.request_members_ =
+        static_cast<const Members *>(message_handle<F, typename V::Request>()->data);
+      Tables::members.response_members_ =
+        static_cast<const Members *>(message_handle<F, typename V::Response>()->data);
+    });
   return &Tables::handle;
 }
 

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 #include <type_traits>
 
 #include "rosidl_typesupport_introspection_c/identifier.h"
@@ -108,6 +111,34 @@ TEST(Records, CCallerReachesTheSameHandle)
 {
   EXPECT_EQ(control_handle_from_c(),
     rosidl_typesupport_introspection_c__get_message_type_support_handle__velmari_messages__msg__Control());
+}
+
+// Exported names, demangled; AddressSanitizer's ODR indicators aside.
+std::set<std::string> exports(const char * path)
+{
+  std::set<std::string> names;
+  FILE * nm = popen((std::string("nm -D --defined-only -C '") + path + "'").c_str(), "r");
+  char line[512];
+  while (nm && std::fgets(line, sizeof line, nm)) {
+    std::string text(line);
+    text.erase(text.find_last_not_of('\n') + 1);
+    const auto name = text.find(' ', text.find(' ') + 1);
+    if (name != std::string::npos && text.compare(name + 1, 11, "__odr_asan.") != 0) {
+      names.insert(text.substr(name + 1));
+    }
+  }
+  if (nm) {
+    pclose(nm);
+  }
+  return names;
+}
+
+TEST(Records, RuntimesExportTheirIdentifierAndNothingElse)
+{
+  EXPECT_EQ(exports(PATH_rosidl_typesupport_introspection_c),
+    std::set<std::string>{"rosidl_typesupport_introspection_c__identifier"});
+  EXPECT_EQ(exports(PATH_rosidl_typesupport_introspection_cpp),
+    std::set<std::string>{"rosidl_typesupport_introspection_cpp::typesupport_identifier"});
 }
 
 }  // namespace
