@@ -36,8 +36,9 @@ def capsule_destructor(capsule):
     return _api.PyCapsule_GetDestructor(capsule)
 
 
-def library(package, kind):
-    return ctypes.PyDLL(os.path.join(LIBRARY_DIR, f'lib{package}__{kind}.so'))
+def library(name):
+    """A built library by its name, <package>__<kind>."""
+    return ctypes.PyDLL(os.path.join(LIBRARY_DIR, f'lib{name}.so'))
 
 
 def function_address(lib, name):

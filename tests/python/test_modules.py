@@ -72,9 +72,9 @@ def test_module_publishes_exactly_its_capsules_in_order(package):
 @pytest.mark.parametrize('package', sorted(MODULES))
 def test_capsules_point_at_the_package_functions_and_dispatch_handles(package):
     module = importlib.import_module(MODULES[package])
-    messages = library(package, 'rosidl_generator_c')
-    conversion = library(package, 'python')
-    dispatch = library(package, 'rosidl_typesupport_c')
+    messages = library(f'{package}__rosidl_generator_c')
+    conversion = library(f'{package}__python')
+    dispatch = library(f'{package}__rosidl_typesupport_c')
     for folder, type_name, snake in TYPES[package]:
         c_name = f'{package}__{folder}__{type_name}'
         suffix = f'msg__{folder}__{snake}'
@@ -94,7 +94,7 @@ def test_capsules_point_at_the_package_functions_and_dispatch_handles(package):
 
 def test_service_capsule_holds_the_dispatch_service_handle():
     module = importlib.import_module(MODULES['velmari_messages'])
-    dispatch = library('velmari_messages', 'rosidl_typesupport_c')
+    dispatch = library('velmari_messages__rosidl_typesupport_c')
     handle_function = dispatch.rosidl_typesupport_c__get_service_type_support_handle__velmari_messages__srv__AddThreeInts  # noqa: E501
     handle_function.restype = ctypes.c_void_p
     assert capsule_pointer(module.type_support_srv__srv__add_three_ints) == handle_function()

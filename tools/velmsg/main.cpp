@@ -278,18 +278,18 @@ CommandLine parse_command_line(const Command & command, int argc, char ** argv)
       continue;
     }
     std::string option = argument.substr(0, argument.find('='));
-    auto spec = std::find_if(command.options.begin(), command.options.end(),
+    auto declared = std::find_if(command.options.begin(), command.options.end(),
         [&](const auto & candidate) {return option == candidate.first;});
-    if (spec == command.options.end()) {
+    if (declared == command.options.end()) {
       throw usage_error("velmsg " + std::string(command.name) + " has no option " + option);
     }
     std::string value;
     if (argument.size() > option.size()) {
       value = argument.substr(option.size() + 1);
-      if (!spec->second) {
+      if (!declared->second) {
         throw usage_error(option + " takes no value");
       }
-    } else if (spec->second) {
+    } else if (declared->second) {
       if (i + 1 >= argc) {
         throw usage_error(option + " needs a value");
       }
