@@ -16,3 +16,13 @@
 
 navunit_common_msgs__MESSAGES(USE_TYPE)
 velmari_messages__MESSAGES(USE_TYPE)
+
+/* C nodes name type support handles with the runtime's macros. */
+const rosidl_message_type_support_t * control_type_support(void)
+{
+  return ROSIDL_GET_MSG_TYPE_SUPPORT(velmari_messages, msg, Control);
+}
+const rosidl_service_type_support_t * add_three_ints_type_support(void)
+{
+  return ROSIDL_GET_SRV_TYPE_SUPPORT(velmari_messages, srv, AddThreeInts);
+}

@@ -16,12 +16,7 @@
 #include "rosidl_runtime_c/service_type_support_struct.h"
 #include "rosidl_typesupport_interface/macros.h"
 
-#ifdef MSGDEF_TYPESUPPORT_C_BUILDING
-#  define MSGDEF_TYPESUPPORT_C_API MSGDEF_EXPORT
-#else
-#  define MSGDEF_TYPESUPPORT_C_API MSGDEF_IMPORT
-#endif
-
+/* MSGDEF_TYPESUPPORT_C_API comes from msgdef/c_message.h. */
 #define MSGDEF_TYPESUPPORT_C_MESSAGE_HANDLE(pkg, folder, T) \
   ROSIDL_TYPESUPPORT_INTERFACE__MESSAGE_SYMBOL_NAME(rosidl_typesupport_c, pkg, folder, T)
 #define MSGDEF_TYPESUPPORT_C_SERVICE_HANDLE(pkg, folder, S) \

@@ -15,7 +15,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "rosidl_runtime_c/message_type_support_struct.h"
+#include "rosidl_runtime_c/service_type_support_struct.h"
 #include "rosidl_runtime_c/string.h"
+#include "rosidl_typesupport_interface/macros.h"
 
 #if defined(_WIN32)
 #  define MSGDEF_EXPORT __declspec(dllexport)
@@ -39,6 +42,13 @@
 #define MSGDEF_C_MESSAGE_MEMBER(name, pkg, folder, T) pkg##__##folder##__##T name;
 #define MSGDEF_C_STRING_MEMBER(name) rosidl_runtime_c__String name;
 
+/* The type support handle functions live in the package's C dispatch library. */
+#ifdef MSGDEF_TYPESUPPORT_C_BUILDING
+#  define MSGDEF_TYPESUPPORT_C_API MSGDEF_EXPORT
+#else
+#  define MSGDEF_TYPESUPPORT_C_API MSGDEF_IMPORT
+#endif
+
 #ifdef __cplusplus
 #  define MSGDEF_C_LINKAGE_BEGIN extern "C" {
 #  define MSGDEF_C_LINKAGE_END }
@@ -47,11 +57,24 @@
 #  define MSGDEF_C_LINKAGE_END
 #endif
 
-/* The structure, its sequence and the twelve functions of type pkg/folder/T.
- * The export macro ROSIDL_GENERATOR_C_PUBLIC_<pkg> comes from the package's
+/* The structure, its sequence and the twelve functions of type pkg/folder/T,
+ * and its type support handle function, so that C code can write
+ * ROSIDL_GET_MSG_TYPE_SUPPORT(pkg, folder, T). The export macro
+ * ROSIDL_GENERATOR_C_PUBLIC_<pkg> comes from the package's
  * <pkg>/msg/rosidl_generator_c__visibility_control.h. */
 #define MSGDEF_C_MESSAGE(pkg, folder, T) \
-  MSGDEF_C_MESSAGE_(ROSIDL_GENERATOR_C_PUBLIC_##pkg, pkg##__##folder##__##T)
+  MSGDEF_C_MESSAGE_(ROSIDL_GENERATOR_C_PUBLIC_##pkg, pkg##__##folder##__##T) \
+  MSGDEF_C_LINKAGE_BEGIN \
+  MSGDEF_TYPESUPPORT_C_API const rosidl_message_type_support_t * \
+  ROSIDL_TYPESUPPORT_INTERFACE__MESSAGE_SYMBOL_NAME(rosidl_typesupport_c, pkg, folder, T)(void); \
+  MSGDEF_C_LINKAGE_END
+
+/* A service's type support handle function: ROSIDL_GET_SRV_TYPE_SUPPORT(pkg, srv, S). */
+#define MSGDEF_C_SERVICE(pkg, folder, S) \
+  MSGDEF_C_LINKAGE_BEGIN \
+  MSGDEF_TYPESUPPORT_C_API const rosidl_service_type_support_t * \
+  ROSIDL_TYPESUPPORT_INTERFACE__SERVICE_SYMBOL_NAME(rosidl_typesupport_c, pkg, folder, S)(void); \
+  MSGDEF_C_LINKAGE_END
 
 #define MSGDEF_C_MESSAGE_(API, S) \
   typedef struct S { \

@@ -14,5 +14,6 @@
 
 MSGDEF_C_MESSAGE(velmari_messages, srv, AddThreeInts_Request)
 MSGDEF_C_MESSAGE(velmari_messages, srv, AddThreeInts_Response)
+MSGDEF_C_SERVICE(velmari_messages, srv, AddThreeInts)
 
 #endif
