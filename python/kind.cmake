@@ -90,7 +90,7 @@ endfunction()
 # C serializer's callbacks record is available.
 function(msgdef_python_serialization_module)
   if(TARGET msgdef_py__cdr OR NOT TARGET fastcdr
-     OR NOT TARGET rosidl_typesupport_fastrtps_cpp)
+     OR NOT TARGET rosidl_typesupport_fastrtps_cpp OR NOT TARGET rosidl_typesupport_introspection_c)
     return()
   endif()
   Python3_add_library(msgdef_py__cdr MODULE WITH_SOABI
@@ -98,7 +98,8 @@ function(msgdef_python_serialization_module)
   set_target_properties(msgdef_py__cdr PROPERTIES OUTPUT_NAME _cdr)
   # The callbacks record is a header of the Fast-CDR C++ runtime; its library is not needed.
   target_include_directories(msgdef_py__cdr PRIVATE
-    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>)
+    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>
+    $<TARGET_PROPERTY:rosidl_typesupport_introspection_c,INTERFACE_INCLUDE_DIRECTORIES>)
   target_link_libraries(msgdef_py__cdr PRIVATE
     fastcdr rcutils::rcutils rosidl_runtime_c::rosidl_runtime_c)
   msgdef_python_module_defaults(msgdef_py__cdr msgdef_py)
