@@ -35,7 +35,10 @@ function(msgdef_library_defaults target)
     VISIBILITY_INLINES_HIDDEN ON)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # Keep code of static dependencies out of the export table.
-    target_link_options(${target} PRIVATE "LINKER:--exclude-libs,ALL" "LINKER:--no-undefined")
+    target_link_options(${target} PRIVATE "LINKER:--exclude-libs,ALL")
+    if(NOT MSGDEF_ALLOW_UNDEFINED)
+      target_link_options(${target} PRIVATE "LINKER:--no-undefined")
+    endif()
   endif()
 endfunction()
 
