@@ -72,6 +72,7 @@ def test_keyword_construction_and_unknown_fields():
     (Control, 'mode', 2**31, OverflowError),
     (Control, 'mode', 1.5, TypeError),
     (Control, 'throttle', 'fast', TypeError),
+    (Control, 'throttle', True, TypeError),
     (Control, 'header', Time(), TypeError),
     (Zodizu610, 'status', 256, OverflowError),
     (Zodizu610, 'status', -1, OverflowError),

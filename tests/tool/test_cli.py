@@ -211,12 +211,25 @@ def test_every_truncation_of_every_type_is_refused(type_name, flavour):
         assert (result.code, result.out) == (3, b""), f"{length} bytes: {result.err}"
 
 
-def test_encapsulated_input_may_carry_zero_padding():
-    padded = b"\x00\x01\x00\x00" + CONTROL_BYTES + bytes(0)
-    assert ok("decode", "velmari_messages/msg/Control", "--encapsulation", input=padded).text == CONTROL_YAML
-    frame = hex_bytes(ok("encode", "velmari_messages/msg/Control", "header.frame_id=abc", "--encapsulation").text)
-    assert len(frame) % 4 == 0 or ok("decode", "velmari_messages/msg/Control", "--encapsulation",
-                                     input=frame + bytes(4 - len(frame) % 4))
+def test_encapsulated_input_may_carry_zero_padding_and_any_options():
+    assert ok("decode", "velmari_messages/msg/Control", "--encapsulation",
+              input=b"\x00\x01\x00\x00" + CONTROL_BYTES).text == CONTROL_YAML
+    # Frame ids of four lengths give every amount of padding, none included.
+    for frame_id in ("a", "ab", "abc", "abcd"):
+        whole = hex_bytes(ok("encode", "velmari_messages/msg/Control", f"header.frame_id={frame_id}",
+                             "--encapsulation").text)
+        padding = bytes(-len(whole) % 4)
+        decoded = ok("decode", "velmari_messages/msg/Control", "--encapsulation", input=whole + padding)
+        assert f"  frame_id: '{frame_id}'\n" in decoded.text
+        # Padding only reaches the next multiple of 4, and only with zeros.
+        one_error_line(run("decode", "velmari_messages/msg/Control", "--encapsulation",
+                           input=whole + padding + bytes(4)), 3, "follow the message")
+        if padding:
+            one_error_line(run("decode", "velmari_messages/msg/Control", "--encapsulation",
+                               input=whole + padding[:-1] + b"\x01"), 3, "follow the message")
+    # The two option bytes of the header are the sender's: any value is read.
+    options = b"\x00\x01\x12\x34" + (7).to_bytes(8, "little")
+    assert ok("decode", "velmari_messages/msg/Num", "--encapsulation", input=options).text == "num: 7\n"
 
 
 def test_big_endian_encapsulation_is_read():
