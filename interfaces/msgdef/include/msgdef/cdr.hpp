@@ -88,9 +88,16 @@ inline const char * string_data(const rosidl_runtime_c__String & s) {return s.da
 inline std::size_t string_size(const rosidl_runtime_c__String & s) {return s.size;}
 inline const char * string_data(const std::string & s) {return s.data();}
 inline std::size_t string_size(const std::string & s) {return s.size();}
+// True when the NUL that ends the text on the wire is already in the buffer.
+inline bool nul_in_place(const rosidl_runtime_c__String & s)
+{
+  return s.data && s.capacity > s.size && s.data[s.size] == '\0';
+}
+inline bool nul_in_place(const std::string &) {return true;}
 
 // False when the string cannot be written: its length does not fit the
-// uint32 prefix, or a C string claims bytes without a buffer.
+// uint32 prefix, or a C string claims bytes without a buffer. The bytes and
+// the NUL go in one stream operation when the NUL is already in place.
 template<class Str>
 bool write_string(eprosima::fastcdr::Cdr & cdr, const Str & s)
 {
@@ -100,31 +107,77 @@ bool write_string(eprosima::fastcdr::Cdr & cdr, const Str & s)
     return false;
   }
   cdr.serialize(static_cast<std::uint32_t>(size + 1));
-  if (size) {
-    cdr.serializeArray(data, size);
+  if (nul_in_place(s)) {
+    cdr.serializeArray(data, size + 1);
+  } else {
+    if (size) {
+      cdr.serializeArray(data, size);
+    }
+    cdr.serialize('\0');
   }
-  cdr.serialize('\0');
   return true;
 }
 
-// Fast-CDR checks the length prefix against the bytes left before it makes
-// the string: a prefix pointing past the end raises NotEnoughMemoryException
-// with the stream back at the prefix, and nothing is allocated. The field is
-// replaced only once the whole string has been read.
+// A string as it lies in the stream's buffer, text without the trailing NUL.
+struct StringView
+{
+  const char * data;
+  std::uint32_t size;
+};
+
+}  // namespace cdr
+}  // namespace msgdef
+
+// Fast-CDR's own string reads go through its private readString: it checks
+// the length prefix against the bytes left before anything is made (a length
+// past the end raises NotEnoughMemoryException with the stream back at the
+// prefix), consumes the string and points at its text in the buffer. Its
+// public std::string read then always builds a new string; a specialization
+// of its member template, being a member, hands out the view instead, so
+// that the text is copied once, into the field.
+namespace eprosima
+{
+namespace fastcdr
+{
+template<>
+inline Cdr & Cdr::deserialize<msgdef::cdr::StringView>(msgdef::cdr::StringView & view)
+{
+  view.size = 0;
+  view.data = readString(view.size);
+  return *this;
+}
+}  // namespace fastcdr
+}  // namespace eprosima
+
+namespace msgdef
+{
+namespace cdr
+{
+
+// Reads straight into the member, reusing its buffer when large enough. A
+// failed read (the stream's exception, or bad_alloc) leaves the old value.
 inline bool read_string(eprosima::fastcdr::Cdr & cdr, std::string & s)
 {
-  std::string read;
-  cdr.deserialize(read);
-  s.swap(read);
+  StringView view;
+  cdr.deserialize(view);
+  s.assign(view.data, view.size);
   return true;
 }
 
-// False when the C string's storage cannot be had.
+// Reads straight into the C string, reusing its buffer when it holds the text
+// and the NUL; otherwise the buffer is enlarged to exactly that. False, with
+// the old value, when the storage cannot be had.
 inline bool read_string(eprosima::fastcdr::Cdr & cdr, rosidl_runtime_c__String & s)
 {
-  std::string read;
-  cdr.deserialize(read);
-  return rosidl_runtime_c__String__assignn(&s, read.data(), read.size());
+  StringView view;
+  cdr.deserialize(view);
+  if (!s.data || view.size >= s.capacity) {
+    return rosidl_runtime_c__String__assignn(&s, view.data, view.size);
+  }
+  std::memcpy(s.data, view.data, view.size);
+  s.data[view.size] = '\0';
+  s.size = view.size;
+  return true;
 }
 
 // Walks over a field table. ----------------------------------------------------
