@@ -29,7 +29,7 @@ def from_callgrind(paths):
             for line in dump:
                 if line.startswith('desc: Trigger: Client Request: '):
                     name = line.split(': ', 2)[2].split(': ', 1)[1].strip()
-                elif line.startswith('totals:') or (total is None and line.startswith('summary:')):
+                elif line.startswith('summary:'):  # events since the counters were zeroed
                     total = int(line.split()[1])
         if name is not None and total is not None:
             case, reset, repeat = parse_name(name)
@@ -57,23 +57,26 @@ def tables(costs, unit):
     for case, (cost, resets) in costs.items():
         subject, operation, contender = case.split('/')
         net = cost - loop - (reset if resets else 0)
-        rows.setdefault((subject, operation), {})[contender] = max(net, 0.0)
-    # One table per set of contenders, in the order the cases came.
-    by_contenders = {}
+        rows.setdefault((subject, operation), {})[contender] = net
+    # One table per baseline (peer, reference), contenders in the order the cases came.
+    families = {}
     for key, row in rows.items():
-        by_contenders.setdefault(tuple(row), []).append((key, row))
+        base = 'peer' if 'peer' in row else 'reference' if 'reference' in row else ''
+        entries, contenders = families.setdefault(base, ([], []))
+        entries.append((key, row))
+        contenders.extend(c for c in row if c not in contenders)
     out = []
-    for contenders, entries in by_contenders.items():
-        base = 'peer' if 'peer' in contenders else 'reference' if 'reference' in contenders else None
-        others = [c for c in contenders if c != base and c != 'memcpy'] if base else []
+    for base, (entries, contenders) in families.items():
+        others = [c for c in contenders if c not in (base, 'memcpy')] if base else []
         head = ['subject', 'operation'] + [f'{c} ({unit})' for c in contenders] + \
             [f'{c}/{base}' for c in others]
         out.append('| ' + ' | '.join(head) + ' |')
         out.append('|' + '---|' * len(head))
         for (subject, operation), row in entries:
-            cells = [subject, operation] + [f'{row[c]:.0f}' for c in contenders]
+            cells = [subject, operation] + [f'{row[c]:.0f}' if c in row else '' for c in contenders]
             for c in others:
-                cells.append(f'{row[c] / row[base]:.2f}' if row[base] > 0 else '-')
+                # Below 20 the loop's own noise decides: no ratio.
+                cells.append(f'{row[c] / row[base]:.2f}' if row[base] >= 20 else '-')
             out.append('| ' + ' | '.join(cells) + ' |')
         out.append('')
     return '\n'.join(out)

@@ -1,7 +1,8 @@
 // Serialize, deserialize and size of every message type, reached as a
 // middleware reaches them: the C and C++ dispatch handles, asked for the
 // Fast-CDR implementation by identifier, give the callbacks record. Beside
-// them the hand-written peer (peer.hpp) and memcpy of the same bytes.
+// them the hand-written peer (peer.hpp), reached through its own callbacks
+// record, and memcpy of the same bytes.
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -113,6 +114,7 @@ struct TypeBench
   Peer peer;
   const message_type_support_callbacks_t * c_callbacks;
   const message_type_support_callbacks_t * cpp_callbacks;
+  const message_type_support_callbacks_t * peer_callbacks = &peer::callbacks<Peer>();
   Stream out{std::vector<char>(1024)};
   std::unique_ptr<Stream> in;
   std::vector<char> copy_to = std::vector<char>(1024);
@@ -133,10 +135,10 @@ struct TypeBench
     c_callbacks->cdr_serialize(&c, out.cdr);
     in = std::make_unique<Stream>(
       std::vector<char>(out.bytes.begin(), out.bytes.begin() + out.cdr.getSerializedDataLength()));
-    peer::deserialize(peer, in->cdr);
+    peer_callbacks->cdr_deserialize(in->cdr, &peer);
     // The three write the same bytes.
     for (auto write : {+[](TypeBench & b) {b.cpp_callbacks->cdr_serialize(&b.cpp, b.out.cdr);},
-        +[](TypeBench & b) {peer::serialize(b.peer, b.out.cdr);}})
+        +[](TypeBench & b) {b.peer_callbacks->cdr_serialize(&b.peer, b.out.cdr);}})
     {
       out.cdr.reset();
       write(*this);
@@ -160,7 +162,7 @@ struct TypeBench
       }, true);
     add(name + "/serialize/peer", [this] {
         out.cdr.reset();
-        peer::serialize(peer, out.cdr);
+        keep(peer_callbacks->cdr_serialize(&peer, out.cdr));
       }, true);
     add(name + "/serialize/memcpy", [this] {
         out.cdr.reset();
@@ -177,11 +179,11 @@ struct TypeBench
       }, true);
     add(name + "/deserialize/peer", [this] {
         in->cdr.reset();
-        peer::deserialize(peer, in->cdr);
+        peer_callbacks->cdr_deserialize(in->cdr, &peer);
       }, true);
     add(name + "/size/c", [this] {keep(c_callbacks->get_serialized_size(&c));});
     add(name + "/size/cpp", [this] {keep(cpp_callbacks->get_serialized_size(&cpp));});
-    add(name + "/size/peer", [this] {keep(peer::size(peer, 0));});
+    add(name + "/size/peer", [this] {keep(peer_callbacks->get_serialized_size(&peer));});
   }
 };
 
