@@ -27,6 +27,7 @@ field, in table order); what it stores comes from a C message and is valid.
 
 import importlib
 import math
+import operator
 import struct
 
 _INTEGER_RANGES = {
@@ -63,6 +64,14 @@ class _FieldRule:
         self.ros_type = ros_type
         self.nested_module = nested_module
         self._nested_class = None
+        if nested_module:
+            self.check = self._check_nested
+        elif ros_type in ('boolean', 'string'):
+            self.check = getattr(self, '_check_' + ros_type)
+        elif ros_type in ('float', 'double'):
+            self.check = self._check_float
+        else:
+            self.check = self._check_integer
 
     def nested_class(self):
         if self._nested_class is None:
@@ -80,40 +89,45 @@ class _FieldRule:
             return 0.0
         return 0
 
-    def check(self, value):
-        kind = self.ros_type
-        if self.nested_module:
-            cls = self.nested_class()
-            if not isinstance(value, cls):
-                raise TypeError(f'{self.where} must be {cls.__module__}.{cls.__name__}, '
-                                f'not {_type_name(value)}')
-            return value
-        if kind == 'boolean':
-            if not isinstance(value, bool):
-                raise TypeError(f'{self.where} must be bool, not {_type_name(value)}')
-            return value
-        if kind == 'string':
-            if not isinstance(value, str):
-                raise TypeError(f'{self.where} must be str, not {_type_name(value)}')
-            if '\0' in value:
-                raise ValueError(f'{self.where} must not contain NUL characters')
-            return value
-        if kind in ('float', 'double'):
-            if isinstance(value, bool) or not isinstance(value, (float, int)):
-                raise TypeError(f'{self.where} must be float, not {_type_name(value)}')
-            number = float(value)  # OverflowError for an int beyond double
-            if kind == 'float' and math.isfinite(number):
-                try:
-                    struct.pack('<f', number)
-                except OverflowError:
-                    raise OverflowError(f'{self.where}: {value!r} does not fit in float32') \
-                        from None
-            return number
-        low, high = _INTEGER_RANGES[kind]
+    # check(value): the rule of the field's kind, chosen once.
+
+    def _check_nested(self, value):
+        cls = self.nested_class()
+        if not isinstance(value, cls):
+            raise TypeError(f'{self.where} must be {cls.__module__}.{cls.__name__}, '
+                            f'not {_type_name(value)}')
+        return value
+
+    def _check_boolean(self, value):
+        if not isinstance(value, bool):
+            raise TypeError(f'{self.where} must be bool, not {_type_name(value)}')
+        return value
+
+    def _check_string(self, value):
+        if not isinstance(value, str):
+            raise TypeError(f'{self.where} must be str, not {_type_name(value)}')
+        if '\0' in value:
+            raise ValueError(f'{self.where} must not contain NUL characters')
+        return value
+
+    def _check_float(self, value):
+        if isinstance(value, bool) or not isinstance(value, (float, int)):
+            raise TypeError(f'{self.where} must be float, not {_type_name(value)}')
+        number = float(value)  # OverflowError for an int beyond double
+        if self.ros_type == 'float' and math.isfinite(number):
+            try:
+                struct.pack('<f', number)
+            except OverflowError:
+                raise OverflowError(f'{self.where}: {value!r} does not fit in float32') \
+                    from None
+        return number
+
+    def _check_integer(self, value):
+        low, high = _INTEGER_RANGES[self.ros_type]
         if not isinstance(value, int):
             raise TypeError(f'{self.where} must be int, not {_type_name(value)}')
         if not low <= value <= high:
-            raise OverflowError(f'{self.where}: {value!r} does not fit in {kind}')
+            raise OverflowError(f'{self.where}: {value!r} does not fit in {self.ros_type}')
         return int(value)
 
 
@@ -155,14 +169,12 @@ def _first_nested(rule, namespace, name):
 
 def _field_property(name, rule):
     slot = '_' + name
-
-    def get(self):
-        return getattr(self, slot)
+    check = rule.check
 
     def set(self, value):
-        setattr(self, slot, rule.check(value))
+        setattr(self, slot, check(value))
 
-    return property(get, set, doc=f'{rule.ros_type} field {name!r}')
+    return property(operator.attrgetter(slot), set, doc=f'{rule.ros_type} field {name!r}')
 
 
 class InterfaceMeta(type):
