@@ -51,36 +51,40 @@ constexpr std::size_t after_string(std::size_t offset, std::size_t length)
 
 // Primitives. -----------------------------------------------------------------
 
+// Each returns the stream the operation returned (the same stream): a walk
+// that goes on with it keeps no copy of its own across the calls.
 template<class T>
-void write_value(eprosima::fastcdr::Cdr & cdr, const T & field)
+eprosima::fastcdr::Cdr & write_value(eprosima::fastcdr::Cdr & cdr, const T & field)
 {
   if constexpr (std::is_same_v<T, bool>) {
     // C code may leave any byte in a bool; loading it as a bool is undefined
     // and Fast-CDR would write the raw byte. Write its truth value instead.
     std::uint8_t byte;
     std::memcpy(&byte, &field, 1);
-    cdr.serialize(byte != 0);
+    return cdr.serialize(byte != 0);
   } else if constexpr (std::is_same_v<T, std::uint8_t>) {
-    cdr.serialize(static_cast<char>(field));  // one octet, a number, not text
+    return cdr.serialize(static_cast<char>(field));  // one octet, a number, not text
   } else {
-    cdr.serialize(field);
+    return cdr.serialize(field);
   }
 }
 
 template<class T>
-void read_value(eprosima::fastcdr::Cdr & cdr, T & field)
+eprosima::fastcdr::Cdr & read_value(eprosima::fastcdr::Cdr & cdr, T & field)
 {
   if constexpr (std::is_same_v<T, bool>) {
     // Fast-CDR's bool read throws on bytes other than 0 and 1; any non-zero is true.
     char byte;
-    cdr.deserialize(byte);
+    eprosima::fastcdr::Cdr & stream = cdr.deserialize(byte);
     field = byte != 0;
+    return stream;
   } else if constexpr (std::is_same_v<T, std::uint8_t>) {
     char byte;
-    cdr.deserialize(byte);
+    eprosima::fastcdr::Cdr & stream = cdr.deserialize(byte);
     field = static_cast<std::uint8_t>(byte);
+    return stream;
   } else {
-    cdr.deserialize(field);
+    return cdr.deserialize(field);
   }
 }
 
@@ -217,41 +221,43 @@ template<class Table, std::size_t I>
 constexpr const auto & field = std::get<I>(Table::value);
 
 template<class S, class F>
-bool write_field(const F & f, const S & msg, eprosima::fastcdr::Cdr & cdr)
+bool write_field(const F & f, const S & msg, eprosima::fastcdr::Cdr * & cdr)
 {
   if constexpr (is_value_v<F>) {
-    write_value(cdr, msg.*f.member);
+    cdr = &write_value(*cdr, msg.*f.member);
     return true;
   } else if constexpr (is_string_v<F>) {
-    return write_string(cdr, msg.*f.member);
+    return write_string(*cdr, msg.*f.member);
   } else {
-    return f.binding.write(msg.*f.member, cdr);
+    return f.binding.write(msg.*f.member, *cdr);
   }
 }
 
 template<class S, class F>
-bool read_field(const F & f, eprosima::fastcdr::Cdr & cdr, S & msg)
+bool read_field(const F & f, eprosima::fastcdr::Cdr * & cdr, S & msg)
 {
   if constexpr (is_value_v<F>) {
-    read_value(cdr, msg.*f.member);
+    cdr = &read_value(*cdr, msg.*f.member);
     return true;
   } else if constexpr (is_string_v<F>) {
-    return read_string(cdr, msg.*f.member);
+    return read_string(*cdr, msg.*f.member);
   } else {
-    return f.binding.read(cdr, msg.*f.member);
+    return f.binding.read(*cdr, msg.*f.member);
   }
 }
 
 template<class Table, class S, std::size_t ... I>
 bool write_fields(const S & msg, eprosima::fastcdr::Cdr & cdr, std::index_sequence<I...>)
 {
-  return (write_field(field<Table, I>, msg, cdr) && ...);
+  eprosima::fastcdr::Cdr * stream = &cdr;
+  return (write_field(field<Table, I>, msg, stream) && ...);
 }
 
 template<class Table, class S, std::size_t ... I>
 bool read_fields(eprosima::fastcdr::Cdr & cdr, S & msg, std::index_sequence<I...>)
 {
-  return (read_field(field<Table, I>, cdr, msg) && ...);
+  eprosima::fastcdr::Cdr * stream = &cdr;
+  return (read_field(field<Table, I>, stream, msg) && ...);
 }
 
 // Writes every field in order. Stops and returns false when a string or a
