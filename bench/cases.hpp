@@ -4,6 +4,8 @@
 #ifndef BENCH__CASES_HPP_
 #define BENCH__CASES_HPP_
 
+#include <benchmark/benchmark.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,7 +38,7 @@ void add_sequence_cases();
 template<class T>
 inline void keep(T && value)
 {
-  asm volatile ("" : : "g"(value) : "memory");
+  benchmark::DoNotOptimize(value);
 }
 
 }  // namespace bench

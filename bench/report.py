@@ -21,9 +21,15 @@ def parse_name(raw):
     return parts[0], 'reset' in parts[1:], next((int(p) for p in parts[1:] if p.isdigit()), 1)
 
 
+def dump_number(path):
+    """Callgrind numbers its dumps <file>.1, <file>.2, ...: the order the cases ran."""
+    suffix = path.rsplit('.', 1)[-1]
+    return int(suffix) if suffix.isdigit() else 0
+
+
 def from_callgrind(paths):
     costs = {}
-    for path in paths:
+    for path in sorted(paths, key=dump_number):
         name = total = None
         with open(path) as dump:
             for line in dump:
