@@ -2,12 +2,17 @@
 """Python message paths of Zodizu610 next to a plain class with __slots__ and
 the same fields (its header a plain Header, its stamp a plain Time).
 
-Run with the build's site-packages on PYTHONPATH (scripts/run bench does).
-Each figure is the best of several timeit repeats, in microseconds per call;
-the ratio is to the plain class's construction of the same message.
+Run with the build's site-packages on PYTHONPATH (scripts/run bench and
+bench-count do). Without arguments: microseconds per call, the best of 7
+timeit runs; with --count: instructions per call under callgrind. The ratio
+is to the plain class doing the same (construction of the same message for
+deserialize_message).
 """
 
+import os
+import subprocess
 import sys
+import tempfile
 import timeit
 
 from msgdef_py.serialization import deserialize_message, serialize_message
@@ -70,27 +75,12 @@ class PlainZodizu610:
         self.warning = warning
 
 
-def best_us(statement, number):
-    return min(timeit.repeat(statement, number=number, repeat=7)) / number * 1e6
-
-
-def main():
+def operations():
+    """(name, ours, plain) per path; plain is the plain class's counterpart or None."""
     message = Zodizu610(header=Header(frame_id='base_link'), **VALUES)
     data = serialize_message(message)
     assert deserialize_message(data, Zodizu610) == message
-
-    number = 2000
-    plain_default = best_us(lambda: PlainZodizu610(), number)
-    plain_full = best_us(lambda: PlainZodizu610(header=PlainHeader(frame_id='base_link'), **VALUES),
-                         number)
-    rows = [
-        ('construct, defaults', best_us(lambda: Zodizu610(), number), plain_default),
-        ('construct, every field', best_us(
-            lambda: Zodizu610(header=Header(frame_id='base_link'), **VALUES), number), plain_full),
-        ('deserialize_message', best_us(lambda: deserialize_message(data, Zodizu610), number),
-         plain_full),
-        ('serialize_message', best_us(lambda: serialize_message(message), number), None),
-    ]
+    plain = PlainZodizu610()
 
     def assign_int():
         message.gpsweek = 2301
@@ -101,27 +91,84 @@ def main():
     def assign_string():
         message.header.frame_id = 'map'
 
-    plain = PlainZodizu610()
-
     def plain_assign():
         plain.gpsweek = 2301
 
-    plain_assign_us = best_us(plain_assign, number * 10)
-    rows += [
-        ('assign int32 field', best_us(assign_int, number * 10), plain_assign_us),
-        ('assign float32 field', best_us(assign_float32, number * 10), plain_assign_us),
-        ('assign header.frame_id', best_us(assign_string, number * 10), None),
+    def construct_full():
+        return Zodizu610(header=Header(frame_id='base_link'), **VALUES)
+
+    def plain_full():
+        return PlainZodizu610(header=PlainHeader(frame_id='base_link'), **VALUES)
+
+    return [
+        ('construct, defaults', Zodizu610, PlainZodizu610),
+        ('construct, every field', construct_full, plain_full),
+        ('deserialize_message', lambda: deserialize_message(data, Zodizu610), plain_full),
+        ('serialize_message', lambda: serialize_message(message), None),
+        ('assign int32 field', assign_int, plain_assign),
+        ('assign float32 field', assign_float32, plain_assign),
+        ('assign header.frame_id', assign_string, None),
     ]
 
-    print(f'Python {sys.version.split()[0]}; us per call, best of 7; '
-          f'plain construct: {plain_default:.2f} us (defaults), {plain_full:.2f} us (every field)')
-    print('| path | Zodizu610 (us) | plain __slots__ class (us) | ratio |')
+
+def best_us(statement, number=5000):
+    return min(timeit.repeat(statement, number=number, repeat=7)) / number * 1e6
+
+
+def print_table(unit, rows, digits):
+    print(f'| path | Zodizu610 ({unit}) | plain __slots__ class ({unit}) | ratio |')
     print('|---|---|---|---|')
     for name, ours, theirs in rows:
         ratio = f'{ours / theirs:.1f}' if theirs else '-'
-        theirs_text = f'{theirs:.2f}' if theirs else '-'
-        print(f'| {name} | {ours:.2f} | {theirs_text} | {ratio} |')
+        theirs_text = f'{theirs:.{digits}f}' if theirs else '-'
+        print(f'| {name} | {ours:.{digits}f} | {theirs_text} | {ratio} |')
+
+
+def time_all():
+    print(f'Python {sys.version.split()[0]}; microseconds per call, best of 7 timeit runs')
+    print_table('us', [(name, best_us(ours), best_us(plain) if plain else None)
+                       for name, ours, plain in operations()], 2)
+
+
+# Instruction counts: this script is run under callgrind once per operation
+# (--run NAME REPEAT) and once with nothing to do; the difference of the
+# totals, divided by REPEAT, is the operation's count.
+REPEAT = 2000
+
+
+def run(name, repeat):
+    ops = {name: fn for name, fn, _ in operations()}
+    ops.update({'plain ' + name: fn for name, _, fn in operations() if fn})
+    fn = ops.get(name, lambda: None)
+    for _ in range(repeat):
+        fn()
+
+
+def instructions(name, repeat):
+    with tempfile.TemporaryDirectory() as folder:
+        out = os.path.join(folder, 'callgrind.out')
+        subprocess.run(['valgrind', '--tool=callgrind', f'--callgrind-out-file={out}',
+                        sys.executable, __file__, '--run', name, str(repeat)],
+                       check=True, capture_output=True)
+        with open(out) as dump:
+            return next(int(line.split()[1]) for line in dump if line.startswith('summary:'))
+
+
+def count_all():
+    idle = instructions('none', REPEAT)
+
+    def per_call(name):
+        return (instructions(name, REPEAT) - idle) / REPEAT
+
+    print(f'Python {sys.version.split()[0]}; instructions per call (callgrind)')
+    print_table('instructions', [(name, per_call(name), per_call('plain ' + name) if plain else None)
+                                 for name, _, plain in operations()], 0)
 
 
 if __name__ == '__main__':
-    main()
+    if sys.argv[1:2] == ['--run']:
+        run(sys.argv[2], int(sys.argv[3]))
+    elif sys.argv[1:] == ['--count']:
+        count_all()
+    else:
+        time_all()
