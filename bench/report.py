@@ -2,7 +2,7 @@
 """Tables of the benchmark results, side by side per subject and operation.
 
   report.py count <callgrind dump>...   instructions per operation (msgdef_bench --count)
-  report.py time <results.json>         nanoseconds per operation (Google Benchmark JSON)
+  report.py time <results.json>         CPU nanoseconds per operation (Google Benchmark JSON)
 
 Case names are "<subject>/<operation>/<contender>[@<repeat>][@reset]". The
 cost of the bench loop itself (case "stream/reset/none") is taken off every
@@ -52,7 +52,7 @@ def from_json(path):
             continue
         case, reset, _ = parse_name(run['name'])
         scale = {'ns': 1, 'us': 1e3, 'ms': 1e6, 's': 1e9}[run.get('time_unit', 'ns')]
-        costs[case] = (run['real_time'] * scale, reset)
+        costs[case] = (run['cpu_time'] * scale, reset)  # CPU time: less at the mercy of other load
     return costs
 
 
