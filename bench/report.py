@@ -56,7 +56,7 @@ def from_json(path):
     return costs
 
 
-def tables(costs, unit):
+def tables(costs, unit, least):
     loop = costs.pop('stream/reset/none', (0, False))[0]
     reset = costs.pop('stream/reset/cdr', (loop, False))[0] - loop
     rows = {}
@@ -81,8 +81,8 @@ def tables(costs, unit):
         for (subject, operation), row in entries:
             cells = [subject, operation] + [f'{row[c]:.0f}' if c in row else '' for c in contenders]
             for c in others:
-                # Below 20 the loop's own noise decides: no ratio.
-                cells.append(f'{row[c] / row[base]:.2f}' if row[base] >= 20 else '-')
+                # Below `least` the loop's own noise decides: no ratio.
+                cells.append(f'{row[c] / row[base]:.2f}' if row[base] >= least else '-')
             out.append('| ' + ' | '.join(cells) + ' |')
         out.append('')
     return '\n'.join(out)
@@ -93,9 +93,9 @@ def main(argv):
         print(__doc__, file=sys.stderr)
         return 2
     if argv[1] == 'count':
-        print(tables(from_callgrind(argv[2:]), 'instructions'))
+        print(tables(from_callgrind(argv[2:]), 'instructions', 20))
     else:
-        print(tables(from_json(argv[2]), 'ns'))
+        print(tables(from_json(argv[2]), 'ns', 5))
     return 0
 
 
