@@ -13,6 +13,8 @@
 
 #include <cstring>
 #include <exception>
+#include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "fastcdr/Cdr.h"
@@ -84,7 +86,38 @@ bool function_from(PyObject * cls, const char * attribute, F & out)
   return pointer != nullptr;
 }
 
+// What message_support found for each class. A class stays referenced here,
+// so that its address cannot come back as another class's; message classes
+// live as long as their modules anyway.
+std::unordered_map<PyObject *, MessageSupport> & known_support()
+{
+  static std::unordered_map<PyObject *, MessageSupport> known;
+  return known;
+}
+
+bool find_message_support(PyObject * cls, MessageSupport & support);
+
+// The capsules and the callbacks record are looked up once per class.
 bool message_support(PyObject * cls, MessageSupport & support)
+{
+  const auto found = known_support().find(cls);
+  if (found != known_support().end()) {
+    support = found->second;
+    return true;
+  }
+  if (!find_message_support(cls, support)) {
+    return false;
+  }
+  try {
+    known_support().emplace(cls, support);
+  } catch (const std::bad_alloc &) {
+    return true;  // found, only not remembered
+  }
+  Py_INCREF(cls);
+  return true;
+}
+
+bool find_message_support(PyObject * cls, MessageSupport & support)
 {
   if (!PyType_Check(cls)) {
     PyErr_Format(PyExc_TypeError, "expected a message class, not %.200s", Py_TYPE(cls)->tp_name);
