@@ -79,6 +79,13 @@ def test_a_leading_slash_names_the_same_topic():
     assert (echo.returncode, out) == (0, b"num: 4\n---\n")
 
 
+def test_a_dds_name_given_as_topic_gets_a_note():
+    result = run("pub", "velmari_messages/msg/Num", "rt/velmsg_test/x", "--wait", "0", env=ENV, timeout=20)
+    assert result.code == 0, result.err
+    assert "ROS 2 topic /rt/velmsg_test/x is DDS topic rt/rt/velmsg_test/x; for DDS topic rt/velmsg_test/x " \
+        "give velmsg_test/x" in result.err
+
+
 def test_echo_runs_until_interrupted():
     echo = subprocess.Popen([VELMSG, "echo", "velmari_messages/msg/Num", "velmsg_test/forever"],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)

@@ -193,10 +193,20 @@ int run_decode(const Arguments & args)
   return kExitOk;
 }
 
+// ROS 2 puts "rt" before every topic name: a user who gives the DDS name gets it twice.
+void note_dds_prefix(const TopicName & topic)
+{
+  if (topic.ros.rfind("/rt/", 0) == 0) {
+    std::cerr << "velmsg: note: ROS 2 topic " << topic.ros << " is DDS topic " << topic.dds <<
+      "; for DDS topic " << topic.ros.substr(1) << " give " << topic.ros.substr(4) << std::endl;
+  }
+}
+
 int run_pub(const Arguments & args)
 {
   MessageType type(TypeName::parse(args.type), args.flavour());
   TopicName topic = resolve_topic(args.topic);
+  note_dds_prefix(topic);
   auto message = message_from(type, args);
   PublishOptions options;
   options.count = args.count.value_or(1);
@@ -211,6 +221,7 @@ int run_echo(const Arguments & args)
 {
   MessageType type(TypeName::parse(args.type), args.flavour());
   TopicName topic = resolve_topic(args.topic);
+  note_dds_prefix(topic);
   require_supported(type.description());
   EchoOptions options;
   options.count = args.count;
