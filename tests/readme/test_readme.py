@@ -94,3 +94,9 @@ def test_the_hand_build_commands_name_debian_s_python_and_the_install_prefix():
     run_script = (SOURCE / "scripts" / "run").read_text()
     for mode in re.findall(r"^    scripts/run (\w+)$", README, re.M):
         assert f"  {mode})" in run_script
+
+
+def test_a_mistyped_mode_is_refused_before_anything_is_installed_or_built():
+    result = subprocess.run([str(SOURCE / "scripts" / "run"), "tset"], capture_output=True, text=True, timeout=60)
+    assert (result.returncode, result.stdout) == (2, "")
+    assert result.stderr.splitlines() == ["usage: " + str(SOURCE / "scripts" / "run") + " demo|test ('tset' is neither)"]
