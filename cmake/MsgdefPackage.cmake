@@ -39,6 +39,109 @@ function(msgdef_library_defaults target)
   endif()
 endfunction()
 
+# msgdef_header_part(<path> <guard> <banner> <includes> <expansions> [<lead include>])
+# Writes one header of a type's header set: the banner, the includes and the
+# macro expansions under the guard. A C part includes the definition header
+# (<lead include>) ahead of its guard: the definition defines the field lists
+# and then includes its parts, so a part included first comes back through it
+# with the field lists in place.
+function(msgdef_header_part path guard banner includes expansions)
+  set(lead "")
+  if(ARGC GREATER 5)
+    set(lead "#include \"${ARGV5}\"\n\n")
+  endif()
+  file(CONFIGURE OUTPUT ${path} CONTENT
+"${banner}
+${lead}#ifndef ${guard}
+#define ${guard}
+
+${includes}
+${expansions}
+#endif
+" @ONLY)
+endfunction()
+
+# msgdef_header_set(<pkg> <package dir> <include dir> <entry> <messages>)
+# Writes the header set of one definition header <pkg>/<folder>/<snake>.h, a
+# message or a service with its request and response, as ROS 2 code includes it:
+#   detail/<snake>__struct.h, __functions.h, __type_support.h    (C, included by <snake>.h)
+#   detail/<snake>__struct.hpp, __traits.hpp, __type_support.hpp (C++)
+#   <snake>.hpp                                                  (C++, includes the three)
+# Nested types are those whose definition headers <snake>.h includes. Sets
+# MSGDEF_HEADER_SET_CPP to the C++ header's include path.
+function(msgdef_header_set pkg dir include_dir entry messages)
+  msgdef_snake_name(${entry} snake)
+  if(entry IN_LIST messages)
+    set(folder msg)
+    set(types ${entry})
+  else()
+    set(folder srv)
+    set(types ${entry}_Request ${entry}_Response)
+  endif()
+  set(definition ${pkg}/${folder}/${snake}.h)
+  set(detail ${pkg}/${folder}/detail/${snake})
+  file(STRINGS ${dir}/include/${definition} nested
+    REGEX "^#include \"[a-z0-9_]+/(msg|srv)/[a-z0-9_]+\\.h\"")
+  list(FILTER nested EXCLUDE REGEX "__visibility_control")
+  list(TRANSFORM nested REPLACE "^#include \"([a-z0-9_]+/[a-z]+)/([a-z0-9_]+)\\.h\"$" "\\1/detail/\\2")
+
+  set(c_struct "")
+  set(c_functions "")
+  set(c_type_support "")
+  set(cpp_struct "")
+  set(cpp_traits "")
+  set(cpp_type_support "")
+  foreach(type IN LISTS types)
+    msgdef_snake_name(${type} type_snake)
+    string(APPEND c_struct "MSGDEF_C_STRUCT(${pkg}, ${folder}, ${type})\n")
+    string(APPEND c_functions "MSGDEF_C_FUNCTIONS(${pkg}, ${folder}, ${type})\n")
+    string(APPEND c_type_support "MSGDEF_C_TYPE_SUPPORT(${pkg}, ${folder}, ${type})\n")
+    string(APPEND cpp_struct "MSGDEF_CPP_MESSAGE(${pkg}, ${folder}, ${type})\n")
+    string(APPEND cpp_traits "MSGDEF_CPP_TRAITS(${pkg}, ${folder}, ${type})\n")
+    string(APPEND cpp_type_support
+      "MSGDEF_TYPESUPPORT_CPP_DECLARE_MESSAGE(${pkg}, ${folder}, ${type}, ${type_snake})\n")
+  endforeach()
+  if(folder STREQUAL "srv")
+    string(APPEND c_type_support "MSGDEF_C_SERVICE_TYPE_SUPPORT(${pkg}, ${folder}, ${entry})\n")
+    string(APPEND cpp_struct "MSGDEF_CPP_SERVICE(${pkg}, ${folder}, ${entry})\n")
+    string(APPEND cpp_traits "MSGDEF_CPP_SERVICE_TRAITS(${pkg}, ${folder}, ${entry})\n")
+    string(APPEND cpp_type_support
+      "MSGDEF_TYPESUPPORT_CPP_DECLARE_SERVICE(${pkg}, ${folder}, ${entry}, ${snake})\n")
+  endif()
+
+  set(struct_includes "#include \"msgdef/cpp_message.hpp\"\n#include \"${definition}\"\n")
+  set(traits_includes "#include \"msgdef/cpp_traits.hpp\"\n#include \"${detail}__struct.hpp\"\n")
+  foreach(n IN LISTS nested)
+    string(APPEND struct_includes "#include \"${n}__struct.hpp\"\n")
+    string(APPEND traits_includes "#include \"${n}__traits.hpp\"\n")
+  endforeach()
+
+  string(TOUPPER "${detail}" guard)
+  string(REPLACE "/" "__" guard "${guard}")
+  set(from "of ${pkg}/${folder}/${entry}, from the field lists in ${snake}.h; written by the build")
+  set(out ${include_dir}/${detail})
+  msgdef_header_part(${out}__struct.h ${guard}__STRUCT_H_
+    "/* C structures ${from}. */" "" "${c_struct}" ${definition})
+  msgdef_header_part(${out}__functions.h ${guard}__FUNCTIONS_H_
+    "/* C message functions ${from}. */" "" "${c_functions}" ${definition})
+  msgdef_header_part(${out}__type_support.h ${guard}__TYPE_SUPPORT_H_
+    "/* C type support handle functions ${from}. */" "" "${c_type_support}" ${definition})
+  msgdef_header_part(${out}__struct.hpp ${guard}__STRUCT_HPP_
+    "// C++ structures ${from}." "${struct_includes}" "${cpp_struct}")
+  msgdef_header_part(${out}__traits.hpp ${guard}__TRAITS_HPP_
+    "// rosidl_generator_traits ${from}." "${traits_includes}" "${cpp_traits}")
+  msgdef_header_part(${out}__type_support.hpp ${guard}__TYPE_SUPPORT_HPP_
+    "// C++ type support handle functions ${from}."
+    "#include \"msgdef/cpp_type_support.hpp\"\n#include \"${detail}__struct.hpp\"\n"
+    "${cpp_type_support}")
+  string(TOUPPER "${pkg}__${folder}__${snake}_HPP_" top_guard)
+  msgdef_header_part(${include_dir}/${pkg}/${folder}/${snake}.hpp ${top_guard}
+    "// C++ header of ${pkg}/${folder}/${entry}: its structures, traits and type support."
+    "#include \"${detail}__struct.hpp\"\n#include \"${detail}__traits.hpp\"\n#include \"${detail}__type_support.hpp\"\n"
+    "")
+  set(MSGDEF_HEADER_SET_CPP ${pkg}/${folder}/${snake}.hpp PARENT_SCOPE)
+endfunction()
+
 function(msgdef_add_package pkg)
   cmake_parse_arguments(P "" "DIRECTORY" "MESSAGES;SERVICES;DEPENDS" ${ARGN})
   string(TOUPPER "${pkg}" pkg_upper)
@@ -70,34 +173,12 @@ function(msgdef_add_package pkg)
     string(APPEND includes "#include \"${h}\"\n")
   endforeach()
 
-  # C++ structures: one header per definition header, beside it. Nested types
-  # come from the C++ headers of the C headers the definition includes.
+  # The ROS 2 header set of every definition header <pkg>/<folder>/<snake>.h:
+  # its parts in detail/ and the C++ header <snake>.hpp beside it.
   set(cpp_includes "")
   foreach(entry IN LISTS P_MESSAGES P_SERVICES)
-    msgdef_snake_name(${entry} SNAKE)
-    set(PKG ${pkg})
-    set(HEADER_TYPE ${entry})
-    if(entry IN_LIST P_MESSAGES)
-      set(FOLDER msg)
-    else()
-      set(FOLDER srv)
-    endif()
-    file(STRINGS ${P_DIRECTORY}/include/${pkg}/${FOLDER}/${SNAKE}.h nested
-      REGEX "^#include \"[a-z0-9_]+/(msg|srv)/[a-z0-9_]+\\.h\"")
-    list(FILTER nested EXCLUDE REGEX "__visibility_control")
-    list(TRANSFORM nested REPLACE "\\.h\"$" ".hpp\"")
-    list(JOIN nested "\n" DEP_INCLUDES)
-    if(entry IN_LIST P_MESSAGES)
-      set(EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, msg, ${entry})\n")
-    else()
-      set(EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, srv, ${entry}_Request)\n")
-      string(APPEND EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, srv, ${entry}_Response)\n")
-      string(APPEND EXPANSIONS "MSGDEF_CPP_SERVICE(${pkg}, srv, ${entry})\n")
-    endif()
-    string(TOUPPER "${pkg}__${FOLDER}__${SNAKE}_HPP_" GUARD)
-    configure_file(${MSGDEF_CMAKE_DIR}/cpp_header.hpp.in
-      ${gen}/include/${pkg}/${FOLDER}/${SNAKE}.hpp @ONLY)
-    string(APPEND cpp_includes "#include \"${pkg}/${FOLDER}/${SNAKE}.hpp\"\n")
+    msgdef_header_set(${pkg} ${P_DIRECTORY} ${gen}/include ${entry} "${P_MESSAGES}")
+    string(APPEND cpp_includes "#include \"${MSGDEF_HEADER_SET_CPP}\"\n")
   endforeach()
   file(CONFIGURE OUTPUT ${gen}/include/${pkg}/msgdef_package.hpp
     CONTENT "// C++ structures of every type of ${pkg}.\n#pragma once\n${cpp_includes}" @ONLY)

@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "msgdef/yaml.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
 
 namespace velmsg
@@ -70,7 +71,7 @@ bool parse_integer(std::string_view text, void * field, std::string & reason)
 template<typename T>
 std::string format_integer(const void * field)
 {
-  return std::to_string(+load<T>(field));
+  return msgdef::yaml::integer(load<T>(field));
 }
 
 template<typename T>
@@ -125,24 +126,10 @@ bool parse_float(std::string_view text, void * field, std::string & reason)
   return true;
 }
 
-// Shortest text that reads back to the same value, always recognisable as a float.
 template<typename T>
 std::string format_float(const void * field)
 {
-  T value = load<T>(field);
-  if (std::isnan(value)) {
-    return ".nan";
-  }
-  if (std::isinf(value)) {
-    return value > 0 ? ".inf" : "-.inf";
-  }
-  char text[64];
-  auto result = std::to_chars(text, text + sizeof text, value);
-  std::string out(text, result.ptr);
-  if (out.find_first_of(".e") == std::string::npos) {
-    out += ".0";
-  }
-  return out;
+  return msgdef::yaml::floating(load<T>(field));
 }
 
 template<typename T>
@@ -168,7 +155,7 @@ bool parse_bool(std::string_view text, void * field, std::string & reason)
 std::string format_bool(const void * field)
 {
   // Any non-zero byte is true, as the serializers treat it.
-  return load<uint8_t>(field) ? "true" : "false";
+  return msgdef::yaml::boolean(load<uint8_t>(field) != 0);
 }
 
 void example_bool(unsigned, void * field)

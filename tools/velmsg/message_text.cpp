@@ -6,6 +6,7 @@
 
 #include "errors.hpp"
 #include "field_values.hpp"
+#include "msgdef/yaml.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
 
 namespace velmsg
@@ -43,37 +44,6 @@ std::string field_type_text(const FieldDescription & field)
     text += field.is_upper_bound ? "[<=" + size + "]" : "[" + size + "]";
   }
   return text;
-}
-
-// YAML scalar for a string: single-quoted, or double-quoted with escapes when
-// it holds characters a single-quoted scalar cannot carry.
-std::string yaml_string(const std::string & value)
-{
-  bool plain_quoting = std::none_of(value.begin(), value.end(),
-      [](char ch) {return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f;});
-  std::string out;
-  if (plain_quoting) {
-    out = "'";
-    for (char ch : value) {
-      out += ch == '\'' ? "''" : std::string(1, ch);
-    }
-    return out + "'";
-  }
-  out = "\"";
-  for (char ch : value) {
-    auto byte = static_cast<unsigned char>(ch);
-    if (ch == '"' || ch == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-      out += escape;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
 }
 
 std::string field_names(const MessageDescription & description)
@@ -182,13 +152,15 @@ void print_yaml(std::ostream & out, const Message & message)
   Flavour flavour = message.description().flavour;
   walk_fields(message.description(), const_cast<void *>(message.data()),
     [&](const FieldVisit & visit) {
-      out << std::string(2 * visit.depth, ' ') << visit.field.name << ":";
+      size_t indentation = msgdef::yaml::nested_indentation * visit.depth;
       if (visit.field.nested) {
-        out << "\n";
+        msgdef::yaml::nested_line(out, indentation, visit.field.name);
       } else if (is_string(visit.field)) {
-        out << " " << yaml_string(read_string(flavour, visit.address)) << "\n";
+        msgdef::yaml::scalar_line(out, indentation, visit.field.name,
+          msgdef::yaml::string(read_string(flavour, visit.address)));
       } else {
-        out << " " << primitive_kind(visit.field.type_id)->format(visit.address) << "\n";
+        msgdef::yaml::scalar_line(out, indentation, visit.field.name,
+          primitive_kind(visit.field.type_id)->format(visit.address));
       }
     });
 }
