@@ -4,13 +4,15 @@
 #     DIRECTORY <dir>            # holds include/<package>/..., msg/, srv/
 #     MESSAGES <Type> ...        # message types, in registration order
 #     SERVICES <Service> ...     # services; each adds <Service>_Request/_Response
-#     DEPENDS <package> ...)     # interface packages of nested types
+#     DEPENDS <package> ...      # interface packages of nested types
+#     [VERSION <x.y.z>])         # of the package's CMake config; default: the project's
 #
 # The package's types come from their definition headers
 # (<package>/<folder>/<snake>.h); every library kind is one generic source
 # compiled for the package. Kinds register themselves with
 # msgdef_register_kind() and are built here in registration order.
 include_guard(GLOBAL)
+include(CMakePackageConfigHelpers)
 
 set(MSGDEF_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/.. CACHE INTERNAL "")
 set(MSGDEF_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
@@ -143,7 +145,10 @@ function(msgdef_header_set pkg dir include_dir entry messages)
 endfunction()
 
 function(msgdef_add_package pkg)
-  cmake_parse_arguments(P "" "DIRECTORY" "MESSAGES;SERVICES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(P "" "DIRECTORY;VERSION" "MESSAGES;SERVICES;DEPENDS" ${ARGN})
+  if(NOT P_VERSION)
+    set(P_VERSION ${PROJECT_VERSION})
+  endif()
   string(TOUPPER "${pkg}" pkg_upper)
   set(gen ${PROJECT_BINARY_DIR}/msgdef_gen/${pkg})
 
@@ -205,13 +210,16 @@ function(msgdef_add_package pkg)
   foreach(dep IN LISTS P_DEPENDS)
     target_link_libraries(${defs} INTERFACE ${dep}__definitions)
   endforeach()
+  # The C++ headers, under the name ROS 2 packages give them.
+  add_library(${pkg}__rosidl_generator_cpp INTERFACE)
+  target_link_libraries(${pkg}__rosidl_generator_cpp INTERFACE ${defs})
 
   set_property(GLOBAL APPEND PROPERTY MSGDEF_PACKAGES ${pkg})
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_DEPENDS ${P_DEPENDS})
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_MESSAGES ${P_MESSAGES})
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_SERVICES ${P_SERVICES})
 
-  set(targets ${defs})
+  set(targets ${defs} ${pkg}__rosidl_generator_cpp)
   get_property(kinds GLOBAL PROPERTY MSGDEF_KINDS)
   foreach(kind IN LISTS kinds)
     set(MSGDEF_KIND_TARGETS "")
@@ -236,7 +244,9 @@ function(msgdef_add_package pkg)
   set(MSGDEF_DEPENDS "${P_DEPENDS}")
   configure_file(${MSGDEF_CMAKE_DIR}/PackageConfig.cmake.in
     ${gen}/${pkg}Config.cmake @ONLY)
-  install(FILES ${gen}/${pkg}Config.cmake
+  write_basic_package_version_file(${gen}/${pkg}ConfigVersion.cmake
+    VERSION ${P_VERSION} COMPATIBILITY SameMajorVersion)
+  install(FILES ${gen}/${pkg}Config.cmake ${gen}/${pkg}ConfigVersion.cmake
     DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/cmake)
 endfunction()
 

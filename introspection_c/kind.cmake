@@ -91,7 +91,8 @@ function(msgdef_kind_introspection_c pkg deps)
   target_include_directories(${lib} PRIVATE ${MSGDEF_SOURCE_DIR}/introspection_c)
   target_link_libraries(${lib} PUBLIC ${pkg}__definitions ${kind}
     rosidl_runtime_c::rosidl_runtime_c)
-  target_link_libraries(${lib} PRIVATE ${pkg}__rosidl_generator_c)
+  # The tables' init and fini functions are the C message library's.
+  target_link_libraries(${lib} PUBLIC ${pkg}__rosidl_generator_c)
   foreach(dep IN LISTS deps)
     target_link_libraries(${lib} PUBLIC ${dep}__${kind})
   endforeach()
