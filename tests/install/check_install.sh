@@ -19,6 +19,9 @@ for f in include/velmari_messages/msg/control.h include/velmari_messages/msg/ego
     share/velmari_messages/msg/Num.msg share/velmari_messages/srv/AddThreeInts.srv \
     share/navunit_common_msgs/msg/Zodizu610.msg share/navunit_common_msgs/msg/VelmariEgoCache.msg \
     share/velmari_messages/cmake/velmari_messagesConfig.cmake \
+    share/velmari_messages/cmake/velmari_messagesConfigVersion.cmake \
+    include/velmari_messages/msg/detail/control__struct.h include/velmari_messages/msg/detail/control__traits.hpp \
+    include/velmari_messages/srv/detail/add_three_ints__type_support.hpp \
     share/navunit_common_msgs/cmake/navunit_common_msgsConfig.cmake; do
   expect "$f"
 done
@@ -31,3 +34,18 @@ cmake -S "$source/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
 cmake --build "$work/consumer" >/dev/null
 env -u LD_LIBRARY_PATH "$work/consumer/consumer"
 "$work/consumer/consumer_cpp"
+for kind in rosidl_typesupport_c rosidl_typesupport_introspection_c rosidl_typesupport_fastrtps_c \
+    rosidl_typesupport_cpp rosidl_typesupport_introspection_cpp rosidl_typesupport_fastrtps_cpp; do
+  env -u LD_LIBRARY_PATH "$work/consumer/consumer_$kind"
+done
+
+# The package's version file accepts the same major version, no later one.
+probe() {
+  cmake -S "$source/version" -B "$work/version" -DCMAKE_PREFIX_PATH="$prefix" -DWANTED="$1" \
+    >/dev/null 2>&1
+}
+probe 0.1 || { echo "find_package(velmari_messages 0.1) failed"; exit 1; }
+probe 0.1.0 || { echo "find_package(velmari_messages 0.1.0) failed"; exit 1; }
+! probe 0.2 || { echo "find_package(velmari_messages 0.2) accepted 0.1"; exit 1; }
+! probe 1 || { echo "find_package(velmari_messages 1) accepted 0.1"; exit 1; }
+echo "version file ok"
