@@ -41,6 +41,19 @@ function(msgdef_library_defaults target)
   endif()
 endfunction()
 
+# msgdef_definition_file(<entry> <messages> <folder var> <types var>)
+# What one definition file holds: a message type (an entry of <messages>) in
+# msg, or a service's request and response types in srv.
+function(msgdef_definition_file entry messages folder_var types_var)
+  if(entry IN_LIST messages)
+    set(${folder_var} msg PARENT_SCOPE)
+    set(${types_var} ${entry} PARENT_SCOPE)
+  else()
+    set(${folder_var} srv PARENT_SCOPE)
+    set(${types_var} ${entry}_Request ${entry}_Response PARENT_SCOPE)
+  endif()
+endfunction()
+
 # msgdef_header_part(<path> <guard> <banner> <includes> <expansions> [<lead include>])
 # Writes one header of a type's header set: the banner, the includes and the
 # macro expansions under the guard. A C part includes the definition header
@@ -52,13 +65,17 @@ function(msgdef_header_part path guard banner includes expansions)
   if(ARGC GREATER 5)
     set(lead "#include \"${ARGV5}\"\n\n")
   endif()
+  set(body "")
+  foreach(section IN ITEMS "${includes}" "${expansions}")
+    if(section)
+      string(APPEND body "\n${section}")
+    endif()
+  endforeach()
   file(CONFIGURE OUTPUT ${path} CONTENT
 "${banner}
 ${lead}#ifndef ${guard}
 #define ${guard}
-
-${includes}
-${expansions}
+${body}
 #endif
 " @ONLY)
 endfunction()
@@ -73,13 +90,7 @@ endfunction()
 # MSGDEF_HEADER_SET_CPP to the C++ header's include path.
 function(msgdef_header_set pkg dir include_dir entry messages)
   msgdef_snake_name(${entry} snake)
-  if(entry IN_LIST messages)
-    set(folder msg)
-    set(types ${entry})
-  else()
-    set(folder srv)
-    set(types ${entry}_Request ${entry}_Response)
-  endif()
+  msgdef_definition_file(${entry} "${messages}" folder types)
   set(definition ${pkg}/${folder}/${snake}.h)
   set(detail ${pkg}/${folder}/detail/${snake})
   file(STRINGS ${dir}/include/${definition} nested
@@ -271,13 +282,7 @@ function(msgdef_declaration_headers pkg deps template_dir kind ext includes_file
   foreach(FILE_TYPE IN LISTS messages services)
     msgdef_snake_name(${FILE_TYPE} SNAKE)
     set(DECLARATIONS "")
-    if(FILE_TYPE IN_LIST messages)
-      set(FOLDER msg)
-      set(types ${FILE_TYPE})
-    else()
-      set(FOLDER srv)
-      set(types ${FILE_TYPE}_Request ${FILE_TYPE}_Response)
-    endif()
+    msgdef_definition_file(${FILE_TYPE} "${messages}" FOLDER types)
     foreach(TYPE IN LISTS types)
       set(CNAME ${pkg}__${FOLDER}__${TYPE})
       string(CONFIGURE "${message_template}" block @ONLY)
