@@ -1,0 +1,7 @@
+# The library kinds, in the order every package builds them; each folder's
+# kind.cmake defines msgdef_kind_<kind>(package deps) and registers it.
+include_guard(GLOBAL)
+foreach(kind_dir c_messages fastcdr_c fastcdr_cpp introspection_c introspection_cpp
+                 typesupport_c typesupport_cpp python)
+  include(${MSGDEF_SOURCE_DIR}/${kind_dir}/kind.cmake)
+endforeach()
