@@ -30,6 +30,8 @@ def _described(value):
         return f'the class {_interface_name(value)} itself'
     if _is_message_class(type(value)):
         return f'a {_interface_name(type(value))} message'
+    if isinstance(value, type) and hasattr(value, '_TYPE'):
+        return f'the service class {_interface_name(value)}'
     if isinstance(value, type):
         return f'the class {_class_name(value)}'
     return f'a value of type {_class_name(type(value))}'

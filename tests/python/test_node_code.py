@@ -81,7 +81,7 @@ def test_positional_arguments_are_refused_naming_the_message_class():
 @pytest.mark.parametrize('value, fragment', [
     (velmari_messages.msg.Control,
      'needs a message (an instance, e.g. Control()), got the class velmari_messages.msg.Control'),
-    (velmari_messages.srv.AddThreeInts, 'got the class velmari_messages.srv._add_three_ints.AddThreeInts'),
+    (velmari_messages.srv.AddThreeInts, 'got the service class velmari_messages.srv.AddThreeInts'),
     (5, 'got a value of type int'),
     ({'num': 1}, 'got a value of type dict'),
     (None, 'got a value of type NoneType'),
