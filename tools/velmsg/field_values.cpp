@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "msgdef/yaml.hpp"
+#include "msgdef/yaml_text.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
 
 namespace velmsg
@@ -71,7 +71,7 @@ bool parse_integer(std::string_view text, void * field, std::string & reason)
 template<typename T>
 std::string format_integer(const void * field)
 {
-  return msgdef::yaml::integer(load<T>(field));
+  return msgdef::yaml::format_integer(load<T>(field));
 }
 
 template<typename T>
@@ -129,7 +129,7 @@ bool parse_float(std::string_view text, void * field, std::string & reason)
 template<typename T>
 std::string format_float(const void * field)
 {
-  return msgdef::yaml::floating(load<T>(field));
+  return msgdef::yaml::format_float(load<T>(field));
 }
 
 template<typename T>
@@ -155,7 +155,7 @@ bool parse_bool(std::string_view text, void * field, std::string & reason)
 std::string format_bool(const void * field)
 {
   // Any non-zero byte is true, as the serializers treat it.
-  return msgdef::yaml::boolean(load<uint8_t>(field) != 0);
+  return msgdef::yaml::format_bool(load<uint8_t>(field) != 0);
 }
 
 void example_bool(unsigned, void * field)

@@ -6,7 +6,7 @@
 
 #include "errors.hpp"
 #include "field_values.hpp"
-#include "msgdef/yaml.hpp"
+#include "msgdef/yaml_message.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
 
 namespace velmsg
@@ -157,7 +157,7 @@ void print_yaml(std::ostream & out, const Message & message)
         msgdef::yaml::nested_line(out, indentation, visit.field.name);
       } else if (is_string(visit.field)) {
         msgdef::yaml::scalar_line(out, indentation, visit.field.name,
-          msgdef::yaml::string(read_string(flavour, visit.address)));
+          msgdef::yaml::format_string(read_string(flavour, visit.address)));
       } else {
         msgdef::yaml::scalar_line(out, indentation, visit.field.name,
           primitive_kind(visit.field.type_id)->format(visit.address));

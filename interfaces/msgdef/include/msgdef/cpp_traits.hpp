@@ -17,7 +17,7 @@
 #include <string>
 #include <type_traits>
 
-#include "msgdef/yaml.hpp"
+#include "msgdef/yaml_message.hpp"
 #include "rosidl_runtime_cpp/traits.hpp"
 
 #define MSGDEF_CPP_SIZE_VALUE(trait, name, kind)
@@ -37,7 +37,7 @@
 #define MSGDEF_CPP_YAML_VALUE(name, kind) \
   ::msgdef::yaml::scalar_line(out, indentation, #name, ::msgdef::yaml::value(msg.name));
 #define MSGDEF_CPP_YAML_STRING(name) \
-  ::msgdef::yaml::scalar_line(out, indentation, #name, ::msgdef::yaml::string(msg.name));
+  ::msgdef::yaml::scalar_line(out, indentation, #name, ::msgdef::yaml::format_string(msg.name));
 #define MSGDEF_CPP_YAML_MESSAGE(name, pkg, folder, T) \
   ::msgdef::yaml::nested_line(out, indentation, #name); \
   ::rosidl_generator_traits::to_yaml(msg.name, out, indentation + ::msgdef::yaml::nested_indentation);

@@ -1,17 +1,15 @@
-// Messages as YAML text: the one place that decides how a value is spelled
-// and how a message is laid out. velmsg prints messages with it and the C++
-// headers' rosidl_generator_traits::to_yaml() writes them with it, so both
-// give the same text.
-#ifndef MSGDEF__YAML_HPP_
-#define MSGDEF__YAML_HPP_
+// Field values as YAML text, the one place that decides how a value is
+// spelled: velmsg prints messages with it and the C++ headers'
+// rosidl_generator_traits::to_yaml() writes them with it (through
+// msgdef/yaml_message.hpp), so both give the same text. Header-only C++17, so
+// that installed message headers can use it.
+#ifndef MSGDEF__YAML_TEXT_HPP_
+#define MSGDEF__YAML_TEXT_HPP_
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstddef>
 #include <cstdio>
-#include <cstring>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -21,20 +19,20 @@ namespace msgdef
 namespace yaml
 {
 
-inline std::string boolean(bool value)
+inline std::string format_bool(bool value)
 {
   return value ? "true" : "false";
 }
 
 template<class T>
-std::string integer(T value)
+std::string format_integer(T value)
 {
   return std::to_string(+value);  // + prints 8-bit values as numbers
 }
 
 // Shortest text that reads back to the same value, always recognisable as a float.
 template<class T>
-std::string floating(T value)
+std::string format_float(T value)
 {
   if (std::isnan(value)) {
     return ".nan";
@@ -53,7 +51,7 @@ std::string floating(T value)
 
 // A string scalar: single-quoted, or double-quoted with escapes when it holds
 // characters a single-quoted scalar cannot carry.
-inline std::string string(std::string_view value)
+inline std::string format_string(std::string_view value)
 {
   bool plain_quoting = std::none_of(value.begin(), value.end(),
       [](char ch) {return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f;});
@@ -82,38 +80,7 @@ inline std::string string(std::string_view value)
   return out + "\"";
 }
 
-// The text of a primitive field. A bool is read by its byte: any non-zero
-// byte is true, as the serializers treat it.
-template<class T>
-std::string value(const T & field)
-{
-  if constexpr (std::is_same_v<T, bool>) {
-    unsigned char byte;
-    std::memcpy(&byte, &field, 1);
-    return boolean(byte != 0);
-  } else if constexpr (std::is_floating_point_v<T>) {
-    return floating(field);
-  } else {
-    return integer(field);
-  }
-}
-
-// Block layout: one line "<indentation><name>: <text>" per field; a nested
-// message's line ends at the colon and its fields follow, indented further.
-constexpr std::size_t nested_indentation = 2;
-
-inline void scalar_line(
-  std::ostream & out, std::size_t indentation, std::string_view name, const std::string & text)
-{
-  out << std::string(indentation, ' ') << name << ": " << text << "\n";
-}
-
-inline void nested_line(std::ostream & out, std::size_t indentation, std::string_view name)
-{
-  out << std::string(indentation, ' ') << name << ":\n";
-}
-
 }  // namespace yaml
 }  // namespace msgdef
 
-#endif  // MSGDEF__YAML_HPP_
+#endif  // MSGDEF__YAML_TEXT_HPP_
