@@ -3,7 +3,8 @@
 A message class declares only ``_TYPE`` (package, folder, type name, snake
 name, type support module) and ``_FIELDS`` (name, ROS type, module of a
 nested type); both are written at build time from the C field lists. The
-metaclass turns the table into slots and checked properties, and gives every
+metaclass turns the table into slots, checked properties and the
+``_fields_and_field_types`` mapping that generic tools read, and gives every
 class a metaclass of its own (``Metaclass_<Type>``) whose
 ``__import_type_support__()`` loads the extension module and stores its
 capsules as ``_CREATE_ROS_MESSAGE``, ``_DESTROY_ROS_MESSAGE``,
@@ -56,6 +57,17 @@ def _resolve(module, name):
     return getattr(importlib.import_module(module), name)
 
 
+def _qualified_name(cls):
+    """package.folder.Type, the name by which users import an interface class."""
+    package, folder, type_name = cls._TYPE[:3]
+    return f'{package}.{folder}.{type_name}'
+
+
+def _restore(cls, values):
+    """Rebuilds a pickled message: the class and its field values."""
+    return cls(**values)
+
+
 class _FieldRule:
     """Checks and normalises the values of one field."""
 
@@ -94,7 +106,7 @@ class _FieldRule:
     def _check_nested(self, value):
         cls = self.nested_class()
         if not isinstance(value, cls):
-            raise TypeError(f'{self.where} must be {cls.__module__}.{cls.__name__}, '
+            raise TypeError(f'{self.where} must be {_qualified_name(cls)}, '
                             f'not {_type_name(value)}')
         return value
 
@@ -134,15 +146,24 @@ class _FieldRule:
 _MISSING = object()
 
 
+def _positional_arguments(self, args):
+    raise TypeError(f'{_qualified_name(type(self))}() takes field values as keywords '
+                    f'only ({", ".join(self._RULES)}), not {len(args)} positional '
+                    f'argument{"s" if len(args) > 1 else ""}')
+
+
 def _no_such_fields(self, unknown):
     raise TypeError(f'{type(self).__name__}() has no field(s) {", ".join(sorted(unknown))}')
 
 
 def _constructor(rules):
     """__init__ of a message class: keyword arguments only, one per field."""
-    namespace = {'_MISSING': _MISSING, '_no_such_fields': _no_such_fields}
+    namespace = {'_MISSING': _MISSING, '_no_such_fields': _no_such_fields,
+                 '_positional_arguments': _positional_arguments}
     keywords = ''.join(f'{field}=_MISSING, ' for field in rules)
-    lines = [f'def __init__(_self, /, {"*, " if rules else ""}{keywords}**_unknown):',
+    lines = [f'def __init__(_self, /, *_args, {keywords}**_unknown):',
+             '    if _args:',
+             '        _positional_arguments(_self, _args)',
              '    if _unknown:',
              '        _no_such_fields(_self, _unknown)']
     for index, (field, rule) in enumerate(rules.items()):
@@ -191,6 +212,8 @@ class InterfaceMeta(type):
                      for field, ros_type, nested in fields}
             namespace['__slots__'] = tuple('_' + field for field in rules)
             namespace['_RULES'] = rules
+            namespace['_fields_and_field_types'] = {
+                field: rule.ros_type for field, rule in rules.items()}
             for field, rule in rules.items():
                 namespace[field] = _field_property(field, rule)
             namespace['__init__'] = _constructor(rules)
@@ -229,7 +252,12 @@ class Message(metaclass=InterfaceMeta):
 
     @classmethod
     def get_fields_and_field_types(cls):
-        return {field: rule.ros_type for field, rule in cls._RULES.items()}
+        return dict(cls._fields_and_field_types)
+
+    def __reduce__(self):
+        # Slots and keyword-only construction: pickle (every protocol) and
+        # copy rebuild a message from its class and field values.
+        return _restore, (type(self), {field: getattr(self, field) for field in self._RULES})
 
     def __eq__(self, other):
         if type(other) is not type(self):
@@ -249,5 +277,6 @@ class Service(metaclass=InterfaceMeta):
 
     __slots__ = ()
 
-    def __init__(self):
-        raise NotImplementedError('service classes are not instantiated')
+    def __init__(self, *args, **kwargs):
+        raise NotImplementedError(f'{_qualified_name(type(self))} is a service class, not '
+                                  f'instantiated: use its Request and Response classes')
