@@ -41,17 +41,18 @@ macro(msgdef_find_interface_package dep)
       find_package(${dep} REQUIRED HINTS ${MSGDEF_PREFIX})
     endif()
     get_filename_component(_msgdef_prefix "${${dep}_DIR}/../../.." ABSOLUTE)
-    foreach(_msgdef_kind rosidl_generator_c rosidl_typesupport_introspection_c
-        rosidl_typesupport_introspection_cpp rosidl_typesupport_fastrtps_c
-        rosidl_typesupport_fastrtps_cpp python)
-      set(_msgdef_target ${dep}::${dep}__${_msgdef_kind})
+    # Library name suffixes of the kinds a package of nested types offers.
+    foreach(_msgdef_kind __rosidl_generator_c __rosidl_typesupport_introspection_c
+        __rosidl_typesupport_introspection_cpp __rosidl_typesupport_fastrtps_c
+        __rosidl_typesupport_fastrtps_cpp __python)
+      set(_msgdef_target ${dep}::${dep}${_msgdef_kind})
       if(NOT TARGET ${_msgdef_target})
-        find_library(_msgdef_${dep}__${_msgdef_kind} ${dep}__${_msgdef_kind}
+        find_library(_msgdef_${dep}${_msgdef_kind} ${dep}${_msgdef_kind}
           HINTS ${_msgdef_prefix}/lib ${_msgdef_prefix}/${CMAKE_INSTALL_LIBDIR} NO_DEFAULT_PATH)
-        if(_msgdef_${dep}__${_msgdef_kind})
+        if(_msgdef_${dep}${_msgdef_kind})
           add_library(${_msgdef_target} UNKNOWN IMPORTED)
           set_target_properties(${_msgdef_target} PROPERTIES
-            IMPORTED_LOCATION "${_msgdef_${dep}__${_msgdef_kind}}"
+            IMPORTED_LOCATION "${_msgdef_${dep}${_msgdef_kind}}"
             INTERFACE_INCLUDE_DIRECTORIES "${${dep}_INCLUDE_DIRS}")
         endif()
       endif()
