@@ -41,6 +41,11 @@ if(MSGDEF_SANITIZERS AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   # C programs too get the C++ part of the runtime, which the C++ libraries they load need.
   add_link_options("$<$<LINK_LANGUAGE:C>:-fsanitize-link-c++-runtime;-lstdc++>")
 endif()
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  # Link as Debian's gcc does by default: a library none of whose symbols is
+  # used is not recorded as needed.
+  add_link_options(LINKER:--as-needed)
+endif()
 if(MSGDEF_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "MSGDEF_FUZZ needs clang (-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
