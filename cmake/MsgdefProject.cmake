@@ -12,9 +12,40 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
 endif()
 
 option(MSGDEF_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
-if(MSGDEF_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  add_link_options(-fsanitize=address,undefined)
+option(MSGDEF_TSAN "Build with ThreadSanitizer" OFF)
+option(MSGDEF_FUZZ "Build the fuzz targets (clang's libFuzzer) and everything with ASan and UBSan" OFF)
+set(MSGDEF_SANITIZERS "")
+if(MSGDEF_SANITIZE OR MSGDEF_FUZZ)
+  set(MSGDEF_SANITIZERS address,undefined)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # clang also checks that every call through a function pointer matches the callee's type.
+    string(APPEND MSGDEF_SANITIZERS ",function")
+  endif()
+  add_compile_options(-fno-sanitize-recover=all)
+elseif(MSGDEF_TSAN)
+  set(MSGDEF_SANITIZERS thread)
+endif()
+if(MSGDEF_SANITIZERS)
+  add_compile_options(-fsanitize=${MSGDEF_SANITIZERS} -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${MSGDEF_SANITIZERS})
+endif()
+# clang links its sanitizer runtimes into executables only, and the libraries
+# leave the runtime's symbols to them. Its instrumentation also exports
+# symbols of its own (type information of function types, out-of-line
+# library templates): the export lists hold for the other builds only.
+set(MSGDEF_ALLOW_UNDEFINED OFF)
+set(MSGDEF_EXACT_EXPORTS ON)
+if(MSGDEF_SANITIZERS AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  set(MSGDEF_ALLOW_UNDEFINED ON)
+  set(MSGDEF_EXACT_EXPORTS OFF)
+  # C programs too get the C++ part of the runtime, which the C++ libraries they load need.
+  add_link_options("$<$<LINK_LANGUAGE:C>:-fsanitize-link-c++-runtime;-lstdc++>")
+endif()
+if(MSGDEF_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "MSGDEF_FUZZ needs clang (-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 include(GNUInstallDirs)

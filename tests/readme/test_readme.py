@@ -99,4 +99,6 @@ def test_the_hand_build_commands_name_debian_s_python_and_the_install_prefix():
 def test_a_mistyped_mode_is_refused_before_anything_is_installed_or_built():
     result = subprocess.run([str(SOURCE / "scripts" / "run"), "tset"], capture_output=True, text=True, timeout=60)
     assert (result.returncode, result.stdout) == (2, "")
-    assert result.stderr.splitlines() == ["usage: " + str(SOURCE / "scripts" / "run") + " demo|test ('tset' is neither)"]
+    [line] = result.stderr.splitlines()
+    assert line.startswith("usage: " + str(SOURCE / "scripts" / "run") + " demo|test|")
+    assert line.endswith("('tset' is none of these)")

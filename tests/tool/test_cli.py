@@ -353,6 +353,13 @@ def test_unreadable_or_unwritable_files_are_failures(tmp_path):
                    "cannot write")
 
 
+def test_encapsulation_options_are_the_sender_s_and_padding_only_reaches_a_multiple_of_4():
+    num = "velmari_messages/msg/Num"
+    assert ok("decode", num, input=b"\x00\x01\x12\x34" + (7).to_bytes(8, "little")).text == "num: 7\n"
+    aligned = ENCAPSULATION + (7).to_bytes(8, "little")
+    one_error_line(run("decode", num, input=aligned + bytes(4)), 3, "4 bytes follow the message")
+
+
 # ---- the command line: exit 2, help, version
 
 

@@ -7,6 +7,7 @@
 #include "errors.hpp"
 #include "field_values.hpp"
 #include "msgdef/yaml_text.hpp"
+#include "msgdef/yaml_message.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
 #include "yaml-cpp/yaml.h"
 
@@ -255,13 +256,15 @@ void print_yaml(std::ostream & out, const Message & message)
   Flavour flavour = message.description().flavour;
   walk_fields(message.description(), const_cast<void *>(message.data()),
     [&](const FieldVisit & visit) {
-      out << std::string(2 * visit.depth, ' ') << visit.field.name << ":";
+      size_t indentation = msgdef::yaml::nested_indentation * visit.depth;
       if (visit.field.nested) {
-        out << "\n";
+        msgdef::yaml::nested_line(out, indentation, visit.field.name);
       } else if (is_string(visit.field)) {
-        out << " " << msgdef::yaml::format_string(read_string(flavour, visit.address)) << "\n";
+        msgdef::yaml::scalar_line(out, indentation, visit.field.name,
+          msgdef::yaml::format_string(read_string(flavour, visit.address)));
       } else {
-        out << " " << primitive_kind(visit.field.type_id)->format(visit.address) << "\n";
+        msgdef::yaml::scalar_line(out, indentation, visit.field.name,
+          primitive_kind(visit.field.type_id)->format(visit.address));
       }
     });
 }
