@@ -1,7 +1,7 @@
 # Settings of a Windows build (the MinGW-w64 cross build, see mingw-w64-x86_64.cmake).
-# Libraries are <name>.dll with no "lib" prefix and an import library
-# <name>.dll.a beside them in lib/; every DLL and program goes to bin/, where
-# the loader finds them side by side (on Windows the program's folder, then PATH).
+# Libraries are <name>.dll with no "lib" prefix, with their import library
+# <name>.dll.a beside them: every DLL and program goes to bin/, where the
+# loader finds them side by side (on Windows the program's folder, then PATH).
 include_guard(GLOBAL)
 
 # No Python or Fast-DDS for Windows here: no extension modules, velmsg without pub/echo.
@@ -9,8 +9,12 @@ set(MSGDEF_BUILD_PYTHON OFF)
 
 set(CMAKE_SHARED_LIBRARY_PREFIX "")
 set(CMAKE_IMPORT_LIBRARY_PREFIX "")
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
 
 if(MINGW)
+  # rcutils' headers expect MSVC's source annotations (sal.h), which MSVC's C
+  # runtime headers bring along and MinGW's do not.
+  add_compile_options("SHELL:-include sal.h")
   # The GCC runtime DLLs travel with the libraries, as MSVC's runtime would
   # be installed on the target machine.
   foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
@@ -30,8 +34,9 @@ function(msgdef_windows_runtime_dlls)
   if(TARGET fastcdr)
     get_target_property(imported fastcdr IMPORTED)
     if(imported)
-      foreach(config RELEASE RELWITHDEBINFO NOCONFIG DEBUG "")
-        get_target_property(location fastcdr IMPORTED_LOCATION${config})
+      foreach(property IMPORTED_LOCATION_RELEASE IMPORTED_LOCATION_RELWITHDEBINFO
+                       IMPORTED_LOCATION_NOCONFIG IMPORTED_LOCATION_DEBUG IMPORTED_LOCATION)
+        get_target_property(location fastcdr ${property})
         if(location)
           list(APPEND dlls ${location})
           break()

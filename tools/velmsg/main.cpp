@@ -14,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#  include <fcntl.h>
+#  include <io.h>
+#endif
+
 #include "cdr_bytes.hpp"
 #include "dds.hpp"
 #include "errors.hpp"
@@ -340,7 +345,13 @@ int run(int argc, char ** argv)
 
 int main(int argc, char ** argv)
 {
+#if defined(_WIN32)
+  // Bytes in and out as they are: no newline translation of CDR or text.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#else
   std::signal(SIGPIPE, SIG_IGN);
+#endif
   try {
     return velmsg::run(argc, argv);
   } catch (const velmsg::ToolError & error) {
