@@ -1,16 +1,24 @@
 # msgdef_add_package(): builds every deliverable of one interface package.
 #
 #   msgdef_add_package(<package>
-#     DIRECTORY <dir>            # holds include/<package>/..., msg/, srv/
+#     [DIRECTORY <dir>]          # holds include/<package>/..., msg/, srv/, package.xml
+#                                # (default: the calling CMakeLists.txt's folder)
 #     MESSAGES <Type> ...        # message types, in registration order
 #     SERVICES <Service> ...     # services; each adds <Service>_Request/_Response
-#     DEPENDS <package> ...)     # interface packages of nested types
+#     DEPENDS <package> ...      # interface packages of nested types
+#     [SEALED])                  # install only what the real ROS 2 package offers
 #
 # The package's types come from their definition headers
 # (<package>/<folder>/<snake>.h); every library kind is one generic source
 # compiled for the package. Kinds register themselves with
 # msgdef_register_kind() and are built here in registration order.
+#
+# A dependency built in the same project is used directly; any other is found
+# with find_package() and reached only through what its CMake package exports
+# (<dep>::<dep>__<kind> targets, <dep>_INCLUDE_DIRS), so the same package
+# builds over the real ROS 2 packages and over the stand-ins in runtime/.
 include_guard(GLOBAL)
+include(GNUInstallDirs)
 
 set(MSGDEF_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/.. CACHE INTERNAL "")
 set(MSGDEF_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
@@ -22,6 +30,34 @@ function(msgdef_snake_name type out)
   string(TOLOWER "${s}" s)
   set(${out} "${s}" PARENT_SCOPE)
 endfunction()
+
+# Finds interface package <dep> unless this project builds it, and makes sure
+# that every library kind of it can be linked as <dep>::<dep>__<kind>: a
+# package that exports no such target is reached by library name under its prefix.
+macro(msgdef_find_interface_package dep)
+  get_property(_msgdef_built GLOBAL PROPERTY MSGDEF_${dep}_MESSAGES SET)
+  if(NOT _msgdef_built)
+    if(NOT ${dep}_FOUND)
+      find_package(${dep} REQUIRED HINTS ${MSGDEF_PREFIX})
+    endif()
+    get_filename_component(_msgdef_prefix "${${dep}_DIR}/../../.." ABSOLUTE)
+    foreach(_msgdef_kind rosidl_generator_c rosidl_typesupport_introspection_c
+        rosidl_typesupport_introspection_cpp rosidl_typesupport_fastrtps_c
+        rosidl_typesupport_fastrtps_cpp python)
+      set(_msgdef_target ${dep}::${dep}__${_msgdef_kind})
+      if(NOT TARGET ${_msgdef_target})
+        find_library(_msgdef_${dep}__${_msgdef_kind} ${dep}__${_msgdef_kind}
+          HINTS ${_msgdef_prefix}/lib ${_msgdef_prefix}/${CMAKE_INSTALL_LIBDIR} NO_DEFAULT_PATH)
+        if(_msgdef_${dep}__${_msgdef_kind})
+          add_library(${_msgdef_target} UNKNOWN IMPORTED)
+          set_target_properties(${_msgdef_target} PROPERTIES
+            IMPORTED_LOCATION "${_msgdef_${dep}__${_msgdef_kind}}"
+            INTERFACE_INCLUDE_DIRECTORIES "${${dep}_INCLUDE_DIRS}")
+        endif()
+      endif()
+    endforeach()
+  endif()
+endmacro()
 
 function(msgdef_register_kind kind)
   set_property(GLOBAL APPEND PROPERTY MSGDEF_KINDS ${kind})
@@ -40,9 +76,31 @@ function(msgdef_library_defaults target)
 endfunction()
 
 function(msgdef_add_package pkg)
-  cmake_parse_arguments(P "" "DIRECTORY" "MESSAGES;SERVICES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(P "SEALED" "DIRECTORY" "MESSAGES;SERVICES;DEPENDS" ${ARGN})
+  if(NOT P_DIRECTORY)
+    set(P_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
   string(TOUPPER "${pkg}" pkg_upper)
   set(gen ${PROJECT_BINARY_DIR}/msgdef_gen/${pkg})
+
+  # Build settings of the deliverables, whichever project builds them: the
+  # libraries of a package lie side by side and find each other by RUNPATH.
+  set(CMAKE_C_STANDARD 11)
+  set(CMAKE_CXX_STANDARD 17)
+  set(CMAKE_CXX_STANDARD_REQUIRED ON)
+  set(CMAKE_CXX_EXTENSIONS OFF)
+  if(NOT CMAKE_LIBRARY_OUTPUT_DIRECTORY)
+    set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/lib)
+    set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+  endif()
+  if(NOT CMAKE_INSTALL_RPATH)
+    set(CMAKE_INSTALL_RPATH "$ORIGIN")
+  endif()
+
+  msgdef_find_runtime_packages()
+  foreach(dep IN LISTS P_DEPENDS)
+    msgdef_find_interface_package(${dep})
+  endforeach()
 
   # Types in registration order: messages, then each service's request and response.
   set(type_entries "")
@@ -112,21 +170,40 @@ function(msgdef_add_package pkg)
   configure_file(${MSGDEF_CMAKE_DIR}/package_types.h.in
     ${gen}/include/${pkg}/msgdef_package.h @ONLY)
 
+  # Nested types of other packages, as <pkg>/<folder>/<Type>: the kinds reach
+  # them only through the names and headers their own packages publish.
+  set(nested "")
+  foreach(h IN LISTS headers)
+    file(STRINGS ${P_DIRECTORY}/include/${h} lines REGEX "MESSAGE\\([a-z0-9_]+, *[a-z0-9_]+,")
+    foreach(line IN LISTS lines)
+      string(REGEX MATCH "MESSAGE\\([a-z0-9_]+, *([a-z0-9_]+), *([a-z0-9_]+), *([A-Za-z0-9_]+)\\)" m "${line}")
+      if(m AND NOT CMAKE_MATCH_1 STREQUAL pkg)
+        list(APPEND nested "${CMAKE_MATCH_1}/${CMAKE_MATCH_2}/${CMAKE_MATCH_3}")
+      endif()
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES nested)
+
   # The definitions: headers only, used by every library kind of the package.
+  # Nested types' C and C++ headers come from their packages' C message libraries.
   set(defs ${pkg}__definitions)
   add_library(${defs} INTERFACE)
   target_include_directories(${defs} INTERFACE
     $<BUILD_INTERFACE:${P_DIRECTORY}/include>
     $<BUILD_INTERFACE:${gen}/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-  target_link_libraries(${defs} INTERFACE msgdef rosidl_runtime_c::rosidl_runtime_c
+  target_link_libraries(${defs} INTERFACE msgdef::msgdef rosidl_runtime_c::rosidl_runtime_c
     rosidl_runtime_cpp::rosidl_runtime_cpp)
   foreach(dep IN LISTS P_DEPENDS)
-    target_link_libraries(${defs} INTERFACE ${dep}__definitions)
+    target_link_libraries(${defs} INTERFACE ${dep}::${dep}__rosidl_generator_c)
+    if(${dep}_INCLUDE_DIRS)
+      target_include_directories(${defs} INTERFACE $<BUILD_INTERFACE:${${dep}_INCLUDE_DIRS}>)
+    endif()
   endforeach()
 
   set_property(GLOBAL APPEND PROPERTY MSGDEF_PACKAGES ${pkg})
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_DEPENDS ${P_DEPENDS})
+  set_property(GLOBAL PROPERTY MSGDEF_${pkg}_NESTED ${nested})
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_MESSAGES ${P_MESSAGES})
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_SERVICES ${P_SERVICES})
 
@@ -138,25 +215,12 @@ function(msgdef_add_package pkg)
     list(APPEND targets ${MSGDEF_KIND_TARGETS})
   endforeach()
 
-  # Install: headers, interface files, libraries and a package config.
-  install(DIRECTORY ${P_DIRECTORY}/include/ ${gen}/include/
-    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-  foreach(f IN LISTS interface_files)
-    get_filename_component(folder ${f} DIRECTORY)
-    get_filename_component(folder ${folder} NAME)
-    install(FILES ${f} DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/${folder})
+  # Every library also under the name its installed package exports.
+  foreach(target IN LISTS targets)
+    add_library(${pkg}::${target} ALIAS ${target})
   endforeach()
-  install(TARGETS ${targets} EXPORT ${pkg}Targets
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-  install(EXPORT ${pkg}Targets NAMESPACE ${pkg}::
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/cmake)
-  set(MSGDEF_DEPENDS "${P_DEPENDS}")
-  configure_file(${MSGDEF_CMAKE_DIR}/PackageConfig.cmake.in
-    ${gen}/${pkg}Config.cmake @ONLY)
-  install(FILES ${gen}/${pkg}Config.cmake
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/cmake)
+  msgdef_install_package(${pkg} "${P_DIRECTORY}" "${interface_files}" "${targets}"
+    "${P_DEPENDS}" ${P_SEALED})
 endfunction()
 
 # msgdef_declaration_headers(<pkg> <deps> <template dir> <kind> <ext> <includes file>)
@@ -166,7 +230,7 @@ endfunction()
 # message_declarations.<ext>.in and service_declarations.<ext>.in (one block
 # per type) see PKG, PKG_UPPER, FOLDER, FILE_TYPE, TYPE, CNAME, SNAKE, GUARD and
 # DECLARATIONS. <includes file> gets the #include lines of those headers for
-# <deps> and <pkg>, for the kind's library source.
+# the nested types and <pkg>, for the kind's library source.
 function(msgdef_declaration_headers pkg deps template_dir kind ext includes_file)
   set(gen ${PROJECT_BINARY_DIR}/msgdef_gen/${pkg}/include)
   string(TOUPPER "${pkg}" PKG_UPPER)
@@ -205,17 +269,136 @@ function(msgdef_declaration_headers pkg deps template_dir kind ext includes_file
   endforeach()
 
   set(includes "")
-  foreach(p IN LISTS deps pkg)
-    get_property(p_messages GLOBAL PROPERTY MSGDEF_${p}_MESSAGES)
-    get_property(p_services GLOBAL PROPERTY MSGDEF_${p}_SERVICES)
-    foreach(type IN LISTS p_messages p_services)
-      msgdef_snake_name(${type} snake)
-      set(folder msg)
-      if(type IN_LIST p_services)
-        set(folder srv)
-      endif()
-      string(APPEND includes "#include \"${p}/${folder}/detail/${snake}__${kind}.${ext}\"\n")
-    endforeach()
+  get_property(nested GLOBAL PROPERTY MSGDEF_${pkg}_NESTED)
+  foreach(entry IN LISTS nested)
+    string(REPLACE "/" ";" parts "${entry}")
+    list(GET parts 0 p)
+    list(GET parts 1 folder)
+    list(GET parts 2 type)
+    msgdef_snake_name(${type} snake)
+    string(APPEND includes "#include \"${p}/${folder}/detail/${snake}__${kind}.${ext}\"\n")
+  endforeach()
+  foreach(type IN LISTS messages services)
+    msgdef_snake_name(${type} snake)
+    set(folder msg)
+    if(type IN_LIST services)
+      set(folder srv)
+    endif()
+    string(APPEND includes "#include \"${pkg}/${folder}/detail/${snake}__${kind}.${ext}\"\n")
   endforeach()
   file(CONFIGURE OUTPUT ${includes_file} CONTENT "#pragma once\n${includes}" @ONLY)
+endfunction()
+
+# Installs package <pkg> the way ROS 2 tools and CMake consumers look for it:
+# headers, interface files, libraries, package.xml, its ament index entries
+# and a CMake config in ament style (<pkg>_LIBRARIES, <pkg>_INCLUDE_DIRS,
+# <pkg>_TARGETS and the <pkg>::<pkg>__<kind> targets), with a version file.
+# A sealed package (a stand-in for a real ROS 2 package) installs no field
+# list and none of the kit's per-package headers, so that what builds over it
+# builds over the real package too.
+function(msgdef_install_package pkg dir interface_files targets deps)
+  set(sealed ${ARGN})
+  set(gen ${PROJECT_BINARY_DIR}/msgdef_gen/${pkg})
+  set(kit_only PATTERN msgdef_package.h EXCLUDE PATTERN msgdef_package.hpp EXCLUDE
+    PATTERN python_conversion.h EXCLUDE)
+  if(sealed)
+    # The sealed C++ headers replace the generated ones of the same names.
+    msgdef_seal_headers(${pkg} ${dir} ${gen})
+    file(GLOB_RECURSE sealed_headers ${gen}/sealed/*.hpp)
+    foreach(h IN LISTS sealed_headers)
+      get_filename_component(name ${h} NAME)
+      list(APPEND kit_only PATTERN ${name} EXCLUDE)
+    endforeach()
+    install(DIRECTORY ${gen}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} ${kit_only})
+    install(DIRECTORY ${gen}/sealed/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  else()
+    install(DIRECTORY ${dir}/include/ ${gen}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  endif()
+
+  set(index "")
+  foreach(f IN LISTS interface_files)
+    get_filename_component(folder ${f} DIRECTORY)
+    get_filename_component(folder ${folder} NAME)
+    get_filename_component(name ${f} NAME)
+    install(FILES ${f} DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/${folder})
+    string(APPEND index "${folder}/${name}\n")
+  endforeach()
+  set(resources ${gen}/ament_index/resource_index)
+  file(WRITE ${resources}/packages/${pkg} "")
+  file(WRITE ${resources}/rosidl_interfaces/${pkg} "${index}")
+  install(DIRECTORY ${gen}/ament_index DESTINATION ${CMAKE_INSTALL_DATADIR})
+  if(EXISTS ${dir}/package.xml)
+    install(FILES ${dir}/package.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg})
+  endif()
+  msgdef_install_package_hooks(${pkg})
+
+  install(TARGETS ${targets} EXPORT ${pkg}Targets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(EXPORT ${pkg}Targets NAMESPACE ${pkg}::
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/cmake)
+  set(PKG ${pkg})
+  set(MSGDEF_DEPENDS "${deps}")
+  list(TRANSFORM targets PREPEND "${pkg}::" OUTPUT_VARIABLE MSGDEF_TARGETS)
+  list(FILTER MSGDEF_TARGETS EXCLUDE REGEX "__definitions$")
+  set(MSGDEF_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
+  configure_file(${MSGDEF_CMAKE_DIR}/PackageConfig.cmake.in ${gen}/${pkg}Config.cmake @ONLY)
+  if(NOT PROJECT_VERSION)
+    set(PROJECT_VERSION 0.1.0)
+  endif()
+  include(CMakePackageConfigHelpers)
+  write_basic_package_version_file(${gen}/${pkg}ConfigVersion.cmake
+    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+  install(FILES ${gen}/${pkg}Config.cmake ${gen}/${pkg}ConfigVersion.cmake
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/cmake)
+endfunction()
+
+# share/<pkg>/local_setup.{sh,bash,zsh,dsv}: the package's part of a
+# workspace's setup scripts (colcon sources them for every ament package).
+function(msgdef_install_package_hooks pkg)
+  msgdef_find_python()
+  set(gen ${PROJECT_BINARY_DIR}/msgdef_gen/${pkg}/hooks)
+  set(MSGDEF_SETUP_WHAT "the install prefix of ${pkg}")
+  set(MSGDEF_SETUP_PREFIX "\${AMENT_CURRENT_PREFIX:-${CMAKE_INSTALL_PREFIX}}")
+  configure_file(${MSGDEF_CMAKE_DIR}/setup.sh.in ${gen}/local_setup.sh @ONLY)
+  set(MSGDEF_SETUP_PREFIX [[$(cd "$(dirname "${BASH_SOURCE[0]:-${(%):-%x}}")/../.." && pwd)]])
+  configure_file(${MSGDEF_CMAKE_DIR}/setup.sh.in ${gen}/local_setup.bash @ONLY)
+  configure_file(${MSGDEF_CMAKE_DIR}/setup.sh.in ${gen}/local_setup.zsh @ONLY)
+  file(WRITE ${gen}/local_setup.dsv
+    "prepend-non-duplicate;AMENT_PREFIX_PATH;\n"
+    "prepend-non-duplicate;LD_LIBRARY_PATH;${CMAKE_INSTALL_LIBDIR}\n"
+    "prepend-non-duplicate;PATH;${CMAKE_INSTALL_BINDIR}\n"
+    "prepend-non-duplicate;PYTHONPATH;${MSGDEF_PYTHON_INSTALL_DIR}\n")
+  install(FILES ${gen}/local_setup.sh ${gen}/local_setup.bash ${gen}/local_setup.zsh
+    ${gen}/local_setup.dsv DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg})
+endfunction()
+
+# Writes the sealed form of <pkg>'s definition headers to <gen>/sealed: each
+# C header drops its field lists once the structures are declared; each C++
+# header carries the field lists it expands and drops them again.
+function(msgdef_seal_headers pkg dir gen)
+  file(GLOB_RECURSE definitions RELATIVE ${dir}/include ${dir}/include/${pkg}/*.h)
+  foreach(h IN LISTS definitions)
+    file(READ ${dir}/include/${h} text)
+    # Continued lines joined, so that each field list is one line of "joined".
+    string(REPLACE "\\\n" "@MSGDEF_CONTINUED@" joined "${text}")
+    string(REGEX MATCHALL "#define [A-Za-z0-9_]+__FIELDS[^\n]*" lists "${joined}")
+    set(fields "")
+    set(undefs "")
+    foreach(list_text IN LISTS lists)
+      string(REGEX MATCH "[A-Za-z0-9_]+__FIELDS" name "${list_text}")
+      string(APPEND undefs "#undef ${name}\n")
+      string(REPLACE "@MSGDEF_CONTINUED@" "\\\n" list_text "${list_text}")
+      string(APPEND fields "${list_text}\n\n")
+    endforeach()
+    string(REGEX REPLACE "#endif[^#]*$" "${undefs}\n#endif\n" sealed_c "${text}")
+    file(WRITE ${gen}/sealed/${h} "${sealed_c}")
+    string(REGEX REPLACE "\\.h$" ".hpp" hpp ${h})
+    file(READ ${gen}/include/${hpp} text)
+    string(REPLACE "#include \"msgdef/cpp_message.hpp\"\n"
+      "#include \"msgdef/cpp_message.hpp\"\n#include \"${h}\"\n\n${fields}" text "${text}")
+    string(REGEX REPLACE "#endif[^#]*$" "${undefs}\n#endif\n" sealed_cpp "${text}")
+    file(WRITE ${gen}/sealed/${hpp} "${sealed_cpp}")
+  endforeach()
 endfunction()

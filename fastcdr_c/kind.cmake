@@ -23,11 +23,11 @@ function(msgdef_kind_fastcdr_c pkg deps)
     ROSIDL_TYPESUPPORT_FASTRTPS_C_BUILDING_DLL_${pkg})
   # The callbacks record types are headers of the C++ runtime; its library is not needed.
   target_include_directories(${lib} PRIVATE ${private_gen}
-    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>)
-  target_link_libraries(${lib} PUBLIC ${pkg}__definitions rosidl_typesupport_fastrtps_c
+    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp::rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>)
+  target_link_libraries(${lib} PUBLIC ${pkg}__definitions rosidl_typesupport_fastrtps_c::rosidl_typesupport_fastrtps_c
     rosidl_runtime_c::rosidl_runtime_c fastcdr)
   foreach(dep IN LISTS deps)
-    target_link_libraries(${lib} PUBLIC ${dep}__rosidl_typesupport_fastrtps_c)
+    target_link_libraries(${lib} PUBLIC ${dep}::${dep}__rosidl_typesupport_fastrtps_c)
   endforeach()
   set(MSGDEF_KIND_TARGETS ${lib} PARENT_SCOPE)
 endfunction()

@@ -89,11 +89,11 @@ function(msgdef_kind_introspection_c pkg deps)
   target_compile_definitions(${lib} PRIVATE
     MSGDEF_PACKAGE=${pkg} "MSGDEF_PACKAGE_HEADER=<${pkg}/msgdef_package.h>")
   target_include_directories(${lib} PRIVATE ${MSGDEF_SOURCE_DIR}/introspection_c)
-  target_link_libraries(${lib} PUBLIC ${pkg}__definitions ${kind}
+  target_link_libraries(${lib} PUBLIC ${pkg}__definitions ${kind}::${kind}
     rosidl_runtime_c::rosidl_runtime_c)
   target_link_libraries(${lib} PRIVATE ${pkg}__rosidl_generator_c)
   foreach(dep IN LISTS deps)
-    target_link_libraries(${lib} PUBLIC ${dep}__${kind})
+    target_link_libraries(${lib} PUBLIC ${dep}::${dep}__${kind})
   endforeach()
   set(MSGDEF_KIND_TARGETS ${lib} PARENT_SCOPE)
 endfunction()

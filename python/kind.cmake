@@ -10,29 +10,39 @@
 # build tree (what the tests put on PYTHONPATH) and MSGDEF_PYTHON_INSTALL_DIR
 # under the install prefix. The extension modules find the libraries in
 # CMAKE_INSTALL_LIBDIR by an $ORIGIN-relative RUNPATH.
-find_package(Python3 REQUIRED COMPONENTS Interpreter Development.Module)
+set(MSGDEF_PYTHON_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
 
-set(MSGDEF_PYTHON_INSTALL_DIR
-  "${CMAKE_INSTALL_LIBDIR}/python${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}/site-packages"
-  CACHE STRING "Site-packages folder of the Python modules, relative to the install prefix")
-set(MSGDEF_PYTHON_SITE ${PROJECT_BINARY_DIR}/site-packages CACHE INTERNAL "")
+# Python and the folders its modules go to; found on first use, so that a
+# project that only consumes installed packages needs no Python.
+macro(msgdef_find_python)
+  if(NOT TARGET Python3::Module)
+    find_package(Python3 REQUIRED COMPONENTS Interpreter Development.Module)
+  endif()
+  set(MSGDEF_PYTHON_INSTALL_DIR
+    "${CMAKE_INSTALL_LIBDIR}/python${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}/site-packages"
+    CACHE STRING "Site-packages folder of the Python modules, relative to the install prefix")
+  set(MSGDEF_PYTHON_SITE ${CMAKE_BINARY_DIR}/site-packages CACHE INTERNAL "")
+  # RUNPATH of a module installed in <site-packages>/<folder>/ to reach the libraries.
+  file(RELATIVE_PATH MSGDEF_PYTHON_TO_LIBDIR
+    /root/${MSGDEF_PYTHON_INSTALL_DIR}/package /root/${CMAKE_INSTALL_LIBDIR})
+endmacro()
 
 # Flavour of each package's extension module (the type support kind it is named after).
 set(MSGDEF_PYTHON_FLAVOUR_navunit_common_msgs rosidl_typesupport_introspection_c)
 set(MSGDEF_PYTHON_DEFAULT_FLAVOUR rosidl_typesupport_c)
 
-# The generic Python package, copied into the build tree's site-packages.
-file(GLOB _msgdef_py_sources ${CMAKE_CURRENT_LIST_DIR}/msgdef_py/*.py)
-foreach(_source IN LISTS _msgdef_py_sources)
-  get_filename_component(_name ${_source} NAME)
-  configure_file(${_source} ${MSGDEF_PYTHON_SITE}/msgdef_py/${_name} COPYONLY)
-endforeach()
-install(FILES ${_msgdef_py_sources} DESTINATION ${MSGDEF_PYTHON_INSTALL_DIR}/msgdef_py)
-
-# RUNPATH of a module installed in <site-packages>/<folder>/ to reach the libraries.
-file(RELATIVE_PATH MSGDEF_PYTHON_TO_LIBDIR
-  /root/${MSGDEF_PYTHON_INSTALL_DIR}/package /root/${CMAKE_INSTALL_LIBDIR})
-set(MSGDEF_PYTHON_TO_LIBDIR ${MSGDEF_PYTHON_TO_LIBDIR} CACHE INTERNAL "")
+# The kit's own Python package msgdef_py (message base classes and the
+# serialization helper), which every package's classes import.
+function(msgdef_python_support)
+  msgdef_find_python()
+  file(GLOB sources ${MSGDEF_PYTHON_DIR}/msgdef_py/*.py)
+  foreach(source IN LISTS sources)
+    get_filename_component(name ${source} NAME)
+    configure_file(${source} ${MSGDEF_PYTHON_SITE}/msgdef_py/${name} COPYONLY)
+  endforeach()
+  install(FILES ${sources} DESTINATION ${MSGDEF_PYTHON_INSTALL_DIR}/msgdef_py)
+  msgdef_python_serialization_module()
+endfunction()
 
 # Settings of a Python extension module: only PyInit_<name> exported; Python's
 # own symbols stay undefined until the interpreter loads it.
@@ -52,35 +62,40 @@ endfunction()
 # Writes <gen>/include/<pkg>/python_conversion.h: declarations of the package's
 # conversion functions and aliases by C name, which nested types are bound by.
 function(msgdef_python_conversion_header pkg deps gen)
-  set(DEPENDENCY_INCLUDES "")
-  foreach(dep IN LISTS deps)
-    string(APPEND DEPENDENCY_INCLUDES "#include \"${dep}/python_conversion.h\"\n")
-  endforeach()
   get_property(messages GLOBAL PROPERTY MSGDEF_${pkg}_MESSAGES)
   get_property(services GLOBAL PROPERTY MSGDEF_${pkg}_SERVICES)
+  get_property(nested GLOBAL PROPERTY MSGDEF_${pkg}_NESTED)
   set(types "")
   foreach(type IN LISTS messages)
-    list(APPEND types "msg/${type}")
+    list(APPEND types "${pkg}/msg/${type}")
   endforeach()
   foreach(srv IN LISTS services)
-    list(APPEND types "srv/${srv}_Request" "srv/${srv}_Response")
+    list(APPEND types "${pkg}/srv/${srv}_Request" "${pkg}/srv/${srv}_Response")
   endforeach()
   string(TOUPPER "${pkg}" PKG_UPPER)
   set(PKG ${pkg})
   set(DECLARATIONS "")
   set(ALIASES "")
-  foreach(entry IN LISTS types)
+  # Nested types of other packages are declared by the names their
+  # <dep>__python libraries export.
+  foreach(entry IN LISTS nested types)
     string(REPLACE "/" ";" parts "${entry}")
-    list(GET parts 0 folder)
-    list(GET parts 1 type)
+    list(GET parts 0 p)
+    list(GET parts 1 folder)
+    list(GET parts 2 type)
     msgdef_snake_name(${type} snake)
-    set(stem ${pkg}__${folder}__${snake})
+    set(stem ${p}__${folder}__${snake})
+    if(p STREQUAL pkg)
+      set(api "${PKG_UPPER}__PYTHON_PUBLIC ")
+    else()
+      set(api "")
+    endif()
     string(APPEND DECLARATIONS
-      "${PKG_UPPER}__PYTHON_PUBLIC bool ${stem}__convert_from_py(PyObject * message, void * ros_message);\n"
-      "${PKG_UPPER}__PYTHON_PUBLIC PyObject * ${stem}__convert_to_py(void * ros_message);\n")
+      "${api}bool ${stem}__convert_from_py(PyObject * message, void * ros_message);\n"
+      "${api}PyObject * ${stem}__convert_to_py(void * ros_message);\n")
     string(APPEND ALIASES
-      "#define ${pkg}__${folder}__${type}__CONVERT_FROM_PY ${stem}__convert_from_py\n"
-      "#define ${pkg}__${folder}__${type}__CONVERT_TO_PY ${stem}__convert_to_py\n")
+      "#define ${p}__${folder}__${type}__CONVERT_FROM_PY ${stem}__convert_from_py\n"
+      "#define ${p}__${folder}__${type}__CONVERT_TO_PY ${stem}__convert_to_py\n")
   endforeach()
   configure_file(${MSGDEF_SOURCE_DIR}/python/python_conversion.h.in
     ${gen}/include/${pkg}/python_conversion.h @ONLY)
@@ -89,8 +104,7 @@ endfunction()
 # The project's serialization helper msgdef_py._cdr, built once the Fast-CDR
 # C serializer's callbacks record is available.
 function(msgdef_python_serialization_module)
-  if(TARGET msgdef_py__cdr OR NOT TARGET fastcdr
-     OR NOT TARGET rosidl_typesupport_fastrtps_cpp)
+  if(TARGET msgdef_py__cdr)
     return()
   endif()
   Python3_add_library(msgdef_py__cdr MODULE WITH_SOABI
@@ -98,13 +112,14 @@ function(msgdef_python_serialization_module)
   set_target_properties(msgdef_py__cdr PROPERTIES OUTPUT_NAME _cdr)
   # The callbacks record is a header of the Fast-CDR C++ runtime; its library is not needed.
   target_include_directories(msgdef_py__cdr PRIVATE
-    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>)
+    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp::rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>)
   target_link_libraries(msgdef_py__cdr PRIVATE
     fastcdr rcutils::rcutils rosidl_runtime_c::rosidl_runtime_c)
   msgdef_python_module_defaults(msgdef_py__cdr msgdef_py)
 endfunction()
 
 function(msgdef_kind_python pkg deps)
+  msgdef_find_python()
   set(gen ${PROJECT_BINARY_DIR}/msgdef_gen/${pkg}/python)
   msgdef_python_conversion_header(${pkg} "${deps}" ${gen})
   set(common_definitions
@@ -127,7 +142,7 @@ function(msgdef_kind_python pkg deps)
   target_link_libraries(${lib} PUBLIC ${pkg}__definitions ${pkg}__rosidl_generator_c)
   target_link_libraries(${lib} PRIVATE $<BUILD_INTERFACE:Python3::Module>)
   foreach(dep IN LISTS deps)
-    target_link_libraries(${lib} PUBLIC ${dep}__python)
+    target_link_libraries(${lib} PUBLIC ${dep}::${dep}__python)
   endforeach()
   install(FILES ${gen}/include/${pkg}/python_conversion.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${pkg})
@@ -181,7 +196,6 @@ function(msgdef_kind_python pkg deps)
     message(STATUS "${pkg}: no C dispatch library yet, extension module ${module} not built")
   endif()
 
-  msgdef_python_serialization_module()
   set(MSGDEF_KIND_TARGETS ${lib} PARENT_SCOPE)
 endfunction()
 msgdef_register_kind(python)

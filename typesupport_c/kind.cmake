@@ -1,6 +1,5 @@
 # <package>__rosidl_typesupport_c: C dispatch handles. Links the
 # rosidl_typesupport_c runtime only; of its own package it uses the headers.
-install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 function(msgdef_kind_typesupport_c pkg deps)
   set(lib ${pkg}__rosidl_typesupport_c)
@@ -14,7 +13,7 @@ function(msgdef_kind_typesupport_c pkg deps)
       $<BUILD_INTERFACE:${MSGDEF_SOURCE_DIR}/typesupport_c/include>
       $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
     PRIVATE ${MSGDEF_SOURCE_DIR}/typesupport_c)
-  target_link_libraries(${lib} PUBLIC ${pkg}__definitions PRIVATE rosidl_typesupport_c)
+  target_link_libraries(${lib} PUBLIC ${pkg}__definitions PRIVATE rosidl_typesupport_c::rosidl_typesupport_c)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # The definitions bring rosidl_runtime_c along for its headers; record
     # only the libraries whose symbols are used.

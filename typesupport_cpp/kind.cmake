@@ -1,7 +1,6 @@
 # <package>__rosidl_typesupport_cpp: C++ dispatch handles. Links the
 # rosidl_typesupport_cpp runtime only; of its own package it uses the headers
 # of the C++ structures.
-install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 function(msgdef_kind_typesupport_cpp pkg deps)
   set(lib ${pkg}__rosidl_typesupport_cpp)
@@ -16,7 +15,7 @@ function(msgdef_kind_typesupport_cpp pkg deps)
       $<BUILD_INTERFACE:${MSGDEF_SOURCE_DIR}/typesupport_cpp/include>
       $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
     PRIVATE ${MSGDEF_SOURCE_DIR}/typesupport_c)
-  target_link_libraries(${lib} PUBLIC ${pkg}__definitions PRIVATE rosidl_typesupport_cpp)
+  target_link_libraries(${lib} PUBLIC ${pkg}__definitions PRIVATE rosidl_typesupport_cpp::rosidl_typesupport_cpp)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # The definitions bring rosidl_runtime_c along for its headers; record
     # only the libraries whose symbols are used.

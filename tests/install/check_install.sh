@@ -19,9 +19,22 @@ for f in include/velmari_messages/msg/control.h include/velmari_messages/msg/ego
     share/velmari_messages/msg/Num.msg share/velmari_messages/srv/AddThreeInts.srv \
     share/navunit_common_msgs/msg/Zodizu610.msg share/navunit_common_msgs/msg/VelmariEgoCache.msg \
     share/velmari_messages/cmake/velmari_messagesConfig.cmake \
-    share/navunit_common_msgs/cmake/navunit_common_msgsConfig.cmake; do
+    share/navunit_common_msgs/cmake/navunit_common_msgsConfig.cmake \
+    share/velmari_messages/cmake/velmari_messagesConfigVersion.cmake \
+    share/velmari_messages/package.xml share/navunit_common_msgs/package.xml \
+    share/ament_index/resource_index/packages/velmari_messages \
+    share/ament_index/resource_index/packages/std_msgs \
+    share/ament_index/resource_index/packages/rosidl_typesupport_c \
+    share/rosidl_typesupport_c/cmake/rosidl_typesupport_cConfig.cmake \
+    share/msgdef/cmake/msgdefConfig.cmake share/msgdef/c_messages/kind.cmake setup.bash; do
   expect "$f"
 done
+printf 'msg/Zodizu610.msg\nmsg/VelmariEgoCache.msg\n' \
+  | diff - "$prefix/share/ament_index/resource_index/rosidl_interfaces/navunit_common_msgs" \
+  || { echo "wrong interface list in the ament index"; exit 1; }
+# Sourcing setup.bash is all a Python program needs.
+(unset PYTHONPATH; source "$prefix/setup.bash"; /usr/bin/python3 -c 'import velmari_messages.msg, msgdef_py') \
+  || { echo "setup.bash does not make the Python modules importable"; exit 1; }
 # Installed libraries find their siblings without LD_LIBRARY_PATH.
 readelf -d "$prefix/lib/libvelmari_messages__rosidl_generator_c.so" | grep -q 'RUNPATH.*\$ORIGIN' \
   || { echo "no \$ORIGIN runpath"; exit 1; }
