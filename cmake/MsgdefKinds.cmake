@@ -7,6 +7,8 @@ foreach(kind_dir c_messages fastcdr_c fastcdr_cpp introspection_c introspection_
     # No Python: no modules, and no generic Python support to install.
     function(msgdef_python_support)
     endfunction()
+    macro(msgdef_find_python)
+    endmacro()
     continue()
   endif()
   include(${MSGDEF_SOURCE_DIR}/${kind_dir}/kind.cmake)
