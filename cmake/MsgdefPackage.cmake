@@ -41,17 +41,18 @@ macro(msgdef_find_interface_package dep)
       find_package(${dep} REQUIRED HINTS ${MSGDEF_PREFIX})
     endif()
     get_filename_component(_msgdef_prefix "${${dep}_DIR}/../../.." ABSOLUTE)
-    foreach(_msgdef_kind rosidl_generator_c rosidl_typesupport_introspection_c
-        rosidl_typesupport_introspection_cpp rosidl_typesupport_fastrtps_c
-        rosidl_typesupport_fastrtps_cpp python)
-      set(_msgdef_target ${dep}::${dep}__${_msgdef_kind})
+    # Library name suffixes of the kinds a package of nested types offers.
+    foreach(_msgdef_kind __rosidl_generator_c __rosidl_typesupport_introspection_c
+        __rosidl_typesupport_introspection_cpp __rosidl_typesupport_fastrtps_c
+        __rosidl_typesupport_fastrtps_cpp __python)
+      set(_msgdef_target ${dep}::${dep}${_msgdef_kind})
       if(NOT TARGET ${_msgdef_target})
-        find_library(_msgdef_${dep}__${_msgdef_kind} ${dep}__${_msgdef_kind}
+        find_library(_msgdef_${dep}${_msgdef_kind} ${dep}${_msgdef_kind}
           HINTS ${_msgdef_prefix}/lib ${_msgdef_prefix}/${CMAKE_INSTALL_LIBDIR} NO_DEFAULT_PATH)
-        if(_msgdef_${dep}__${_msgdef_kind})
+        if(_msgdef_${dep}${_msgdef_kind})
           add_library(${_msgdef_target} UNKNOWN IMPORTED)
           set_target_properties(${_msgdef_target} PROPERTIES
-            IMPORTED_LOCATION "${_msgdef_${dep}__${_msgdef_kind}}"
+            IMPORTED_LOCATION "${_msgdef_${dep}${_msgdef_kind}}"
             INTERFACE_INCLUDE_DIRECTORIES "${${dep}_INCLUDE_DIRS}")
         endif()
       endif()
@@ -71,8 +72,125 @@ function(msgdef_library_defaults target)
     VISIBILITY_INLINES_HIDDEN ON)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # Keep code of static dependencies out of the export table.
-    target_link_options(${target} PRIVATE "LINKER:--exclude-libs,ALL" "LINKER:--no-undefined")
+    target_link_options(${target} PRIVATE "LINKER:--exclude-libs,ALL")
+    if(NOT MSGDEF_ALLOW_UNDEFINED)
+      target_link_options(${target} PRIVATE "LINKER:--no-undefined")
+    endif()
   endif()
+endfunction()
+
+# msgdef_definition_file(<entry> <messages> <folder var> <types var>)
+# What one definition file holds: a message type (an entry of <messages>) in
+# msg, or a service's request and response types in srv.
+function(msgdef_definition_file entry messages folder_var types_var)
+  if(entry IN_LIST messages)
+    set(${folder_var} msg PARENT_SCOPE)
+    set(${types_var} ${entry} PARENT_SCOPE)
+  else()
+    set(${folder_var} srv PARENT_SCOPE)
+    set(${types_var} ${entry}_Request ${entry}_Response PARENT_SCOPE)
+  endif()
+endfunction()
+
+# msgdef_header_part(<path> <guard> <banner> <includes> <expansions> [<lead include>])
+# Writes one header of a type's header set: the banner, the includes and the
+# macro expansions under the guard. A C part includes the definition header
+# (<lead include>) ahead of its guard: the definition defines the field lists
+# and then includes its parts, so a part included first comes back through it
+# with the field lists in place.
+function(msgdef_header_part path guard banner includes expansions)
+  set(lead "")
+  if(ARGC GREATER 5)
+    set(lead "#include \"${ARGV5}\"\n\n")
+  endif()
+  set(body "")
+  foreach(section IN ITEMS "${includes}" "${expansions}")
+    if(section)
+      string(APPEND body "\n${section}")
+    endif()
+  endforeach()
+  file(CONFIGURE OUTPUT ${path} CONTENT
+"${banner}
+${lead}#ifndef ${guard}
+#define ${guard}
+${body}
+#endif
+" @ONLY)
+endfunction()
+
+# msgdef_header_set(<pkg> <package dir> <include dir> <entry> <messages>)
+# Writes the header set of one definition header <pkg>/<folder>/<snake>.h, a
+# message or a service with its request and response, as ROS 2 code includes it:
+#   detail/<snake>__struct.h, __functions.h, __type_support.h    (C, included by <snake>.h)
+#   detail/<snake>__struct.hpp, __traits.hpp, __type_support.hpp (C++)
+#   <snake>.hpp                                                  (C++, includes the three)
+# Nested types are those whose definition headers <snake>.h includes. Sets
+# MSGDEF_HEADER_SET_CPP to the C++ header's include path.
+function(msgdef_header_set pkg dir include_dir entry messages)
+  msgdef_snake_name(${entry} snake)
+  msgdef_definition_file(${entry} "${messages}" folder types)
+  set(definition ${pkg}/${folder}/${snake}.h)
+  set(detail ${pkg}/${folder}/detail/${snake})
+  file(STRINGS ${dir}/include/${definition} nested
+    REGEX "^#include \"[a-z0-9_]+/(msg|srv)/[a-z0-9_]+\\.h\"")
+  list(FILTER nested EXCLUDE REGEX "__visibility_control")
+  list(TRANSFORM nested REPLACE "^#include \"([a-z0-9_]+/[a-z]+)/([a-z0-9_]+)\\.h\"$" "\\1/detail/\\2")
+
+  set(c_struct "")
+  set(c_functions "")
+  set(c_type_support "")
+  set(cpp_struct "")
+  set(cpp_traits "")
+  set(cpp_type_support "")
+  foreach(type IN LISTS types)
+    msgdef_snake_name(${type} type_snake)
+    string(APPEND c_struct "MSGDEF_C_STRUCT(${pkg}, ${folder}, ${type})\n")
+    string(APPEND c_functions "MSGDEF_C_FUNCTIONS(${pkg}, ${folder}, ${type})\n")
+    string(APPEND c_type_support "MSGDEF_C_TYPE_SUPPORT(${pkg}, ${folder}, ${type})\n")
+    string(APPEND cpp_struct "MSGDEF_CPP_MESSAGE(${pkg}, ${folder}, ${type})\n")
+    string(APPEND cpp_traits "MSGDEF_CPP_TRAITS(${pkg}, ${folder}, ${type})\n")
+    string(APPEND cpp_type_support
+      "MSGDEF_TYPESUPPORT_CPP_DECLARE_MESSAGE(${pkg}, ${folder}, ${type}, ${type_snake})\n")
+  endforeach()
+  if(folder STREQUAL "srv")
+    string(APPEND c_type_support "MSGDEF_C_SERVICE_TYPE_SUPPORT(${pkg}, ${folder}, ${entry})\n")
+    string(APPEND cpp_struct "MSGDEF_CPP_SERVICE(${pkg}, ${folder}, ${entry})\n")
+    string(APPEND cpp_traits "MSGDEF_CPP_SERVICE_TRAITS(${pkg}, ${folder}, ${entry})\n")
+    string(APPEND cpp_type_support
+      "MSGDEF_TYPESUPPORT_CPP_DECLARE_SERVICE(${pkg}, ${folder}, ${entry}, ${snake})\n")
+  endif()
+
+  set(struct_includes "#include \"msgdef/cpp_message.hpp\"\n#include \"${definition}\"\n")
+  set(traits_includes "#include \"msgdef/cpp_traits.hpp\"\n#include \"${detail}__struct.hpp\"\n")
+  foreach(n IN LISTS nested)
+    string(APPEND struct_includes "#include \"${n}__struct.hpp\"\n")
+    string(APPEND traits_includes "#include \"${n}__traits.hpp\"\n")
+  endforeach()
+
+  string(TOUPPER "${detail}" guard)
+  string(REPLACE "/" "__" guard "${guard}")
+  set(from "of ${pkg}/${folder}/${entry}, from the field lists in ${snake}.h; written by the build")
+  set(out ${include_dir}/${detail})
+  msgdef_header_part(${out}__struct.h ${guard}__STRUCT_H_
+    "/* C structures ${from}. */" "" "${c_struct}" ${definition})
+  msgdef_header_part(${out}__functions.h ${guard}__FUNCTIONS_H_
+    "/* C message functions ${from}. */" "" "${c_functions}" ${definition})
+  msgdef_header_part(${out}__type_support.h ${guard}__TYPE_SUPPORT_H_
+    "/* C type support handle functions ${from}. */" "" "${c_type_support}" ${definition})
+  msgdef_header_part(${out}__struct.hpp ${guard}__STRUCT_HPP_
+    "// C++ structures ${from}." "${struct_includes}" "${cpp_struct}")
+  msgdef_header_part(${out}__traits.hpp ${guard}__TRAITS_HPP_
+    "// rosidl_generator_traits ${from}." "${traits_includes}" "${cpp_traits}")
+  msgdef_header_part(${out}__type_support.hpp ${guard}__TYPE_SUPPORT_HPP_
+    "// C++ type support handle functions ${from}."
+    "#include \"msgdef/cpp_type_support.hpp\"\n#include \"${detail}__struct.hpp\"\n"
+    "${cpp_type_support}")
+  string(TOUPPER "${pkg}__${folder}__${snake}_HPP_" top_guard)
+  msgdef_header_part(${include_dir}/${pkg}/${folder}/${snake}.hpp ${top_guard}
+    "// C++ header of ${pkg}/${folder}/${entry}: its structures, traits and type support."
+    "#include \"${detail}__struct.hpp\"\n#include \"${detail}__traits.hpp\"\n#include \"${detail}__type_support.hpp\"\n"
+    "")
+  set(MSGDEF_HEADER_SET_CPP ${pkg}/${folder}/${snake}.hpp PARENT_SCOPE)
 endfunction()
 
 function(msgdef_add_package pkg)
@@ -128,34 +246,12 @@ function(msgdef_add_package pkg)
     string(APPEND includes "#include \"${h}\"\n")
   endforeach()
 
-  # C++ structures: one header per definition header, beside it. Nested types
-  # come from the C++ headers of the C headers the definition includes.
+  # The ROS 2 header set of every definition header <pkg>/<folder>/<snake>.h:
+  # its parts in detail/ and the C++ header <snake>.hpp beside it.
   set(cpp_includes "")
   foreach(entry IN LISTS P_MESSAGES P_SERVICES)
-    msgdef_snake_name(${entry} SNAKE)
-    set(PKG ${pkg})
-    set(HEADER_TYPE ${entry})
-    if(entry IN_LIST P_MESSAGES)
-      set(FOLDER msg)
-    else()
-      set(FOLDER srv)
-    endif()
-    file(STRINGS ${P_DIRECTORY}/include/${pkg}/${FOLDER}/${SNAKE}.h nested
-      REGEX "^#include \"[a-z0-9_]+/(msg|srv)/[a-z0-9_]+\\.h\"")
-    list(FILTER nested EXCLUDE REGEX "__visibility_control")
-    list(TRANSFORM nested REPLACE "\\.h\"$" ".hpp\"")
-    list(JOIN nested "\n" DEP_INCLUDES)
-    if(entry IN_LIST P_MESSAGES)
-      set(EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, msg, ${entry})\n")
-    else()
-      set(EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, srv, ${entry}_Request)\n")
-      string(APPEND EXPANSIONS "MSGDEF_CPP_MESSAGE(${pkg}, srv, ${entry}_Response)\n")
-      string(APPEND EXPANSIONS "MSGDEF_CPP_SERVICE(${pkg}, srv, ${entry})\n")
-    endif()
-    string(TOUPPER "${pkg}__${FOLDER}__${SNAKE}_HPP_" GUARD)
-    configure_file(${MSGDEF_CMAKE_DIR}/cpp_header.hpp.in
-      ${gen}/include/${pkg}/${FOLDER}/${SNAKE}.hpp @ONLY)
-    string(APPEND cpp_includes "#include \"${pkg}/${FOLDER}/${SNAKE}.hpp\"\n")
+    msgdef_header_set(${pkg} ${P_DIRECTORY} ${gen}/include ${entry} "${P_MESSAGES}")
+    string(APPEND cpp_includes "#include \"${MSGDEF_HEADER_SET_CPP}\"\n")
   endforeach()
   file(CONFIGURE OUTPUT ${gen}/include/${pkg}/msgdef_package.hpp
     CONTENT "// C++ structures of every type of ${pkg}.\n#pragma once\n${cpp_includes}" @ONLY)
@@ -200,6 +296,14 @@ function(msgdef_add_package pkg)
       target_include_directories(${defs} INTERFACE $<BUILD_INTERFACE:${${dep}_INCLUDE_DIRS}>)
     endif()
   endforeach()
+  # The C++ headers, under the name ROS 2 packages give them.
+  add_library(${pkg}__rosidl_generator_cpp INTERFACE)
+  target_link_libraries(${pkg}__rosidl_generator_cpp INTERFACE ${defs})
+  foreach(dep IN LISTS P_DEPENDS)
+    if(TARGET ${dep}::${dep}__rosidl_generator_cpp)
+      target_link_libraries(${pkg}__rosidl_generator_cpp INTERFACE ${dep}::${dep}__rosidl_generator_cpp)
+    endif()
+  endforeach()
 
   set_property(GLOBAL APPEND PROPERTY MSGDEF_PACKAGES ${pkg})
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_DEPENDS ${P_DEPENDS})
@@ -207,7 +311,7 @@ function(msgdef_add_package pkg)
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_MESSAGES ${P_MESSAGES})
   set_property(GLOBAL PROPERTY MSGDEF_${pkg}_SERVICES ${P_SERVICES})
 
-  set(targets ${defs})
+  set(targets ${defs} ${pkg}__rosidl_generator_cpp)
   get_property(kinds GLOBAL PROPERTY MSGDEF_KINDS)
   foreach(kind IN LISTS kinds)
     set(MSGDEF_KIND_TARGETS "")
@@ -244,13 +348,7 @@ function(msgdef_declaration_headers pkg deps template_dir kind ext includes_file
   foreach(FILE_TYPE IN LISTS messages services)
     msgdef_snake_name(${FILE_TYPE} SNAKE)
     set(DECLARATIONS "")
-    if(FILE_TYPE IN_LIST messages)
-      set(FOLDER msg)
-      set(types ${FILE_TYPE})
-    else()
-      set(FOLDER srv)
-      set(types ${FILE_TYPE}_Request ${FILE_TYPE}_Response)
-    endif()
+    msgdef_definition_file(${FILE_TYPE} "${messages}" FOLDER types)
     foreach(TYPE IN LISTS types)
       set(CNAME ${pkg}__${FOLDER}__${TYPE})
       string(CONFIGURE "${message_template}" block @ONLY)
@@ -375,8 +473,9 @@ function(msgdef_install_package_hooks pkg)
 endfunction()
 
 # Writes the sealed form of <pkg>'s definition headers to <gen>/sealed: each
-# C header drops its field lists once the structures are declared; each C++
-# header carries the field lists it expands and drops them again.
+# C header drops its field lists once its parts have expanded them; each C++
+# part that expands them (detail/<snake>__struct.hpp, __traits.hpp) carries
+# the field lists it needs and drops them again.
 function(msgdef_seal_headers pkg dir gen)
   file(GLOB_RECURSE definitions RELATIVE ${dir}/include ${dir}/include/${pkg}/*.h)
   foreach(h IN LISTS definitions)
@@ -394,11 +493,18 @@ function(msgdef_seal_headers pkg dir gen)
     endforeach()
     string(REGEX REPLACE "#endif[^#]*$" "${undefs}\n#endif\n" sealed_c "${text}")
     file(WRITE ${gen}/sealed/${h} "${sealed_c}")
-    string(REGEX REPLACE "\\.h$" ".hpp" hpp ${h})
-    file(READ ${gen}/include/${hpp} text)
-    string(REPLACE "#include \"msgdef/cpp_message.hpp\"\n"
-      "#include \"msgdef/cpp_message.hpp\"\n#include \"${h}\"\n\n${fields}" text "${text}")
-    string(REGEX REPLACE "#endif[^#]*$" "${undefs}\n#endif\n" sealed_cpp "${text}")
-    file(WRITE ${gen}/sealed/${hpp} "${sealed_cpp}")
+    get_filename_component(folder ${h} DIRECTORY)
+    get_filename_component(snake ${h} NAME_WE)
+    foreach(part struct traits)
+      set(hpp ${folder}/detail/${snake}__${part}.hpp)
+      file(READ ${gen}/include/${hpp} text)
+      # The field lists go right before the first expansion, after the includes.
+      string(FIND "${text}" "\nMSGDEF_" at)
+      math(EXPR at "${at} + 1")
+      string(SUBSTRING "${text}" 0 ${at} head)
+      string(SUBSTRING "${text}" ${at} -1 tail)
+      string(REGEX REPLACE "#endif[^#]*$" "${undefs}\n#endif\n" tail "${tail}")
+      file(WRITE ${gen}/sealed/${hpp} "${head}${fields}${tail}")
+    endforeach()
   endforeach()
 endfunction()

@@ -67,8 +67,7 @@ bool serialize(const void * untyped_ros_message, eprosima::fastcdr::Cdr & cdr)
   if (!untyped_ros_message) {
     return null_message();
   }
-  return msgdef::cdr::write_fields(
-    Fields<S>::value, *static_cast<const S *>(untyped_ros_message), cdr);
+  return msgdef::cdr::write_fields<Fields<S>>(*static_cast<const S *>(untyped_ros_message), cdr);
 }
 
 template<class S>
@@ -77,7 +76,7 @@ bool deserialize(eprosima::fastcdr::Cdr & cdr, void * untyped_ros_message)
   if (!untyped_ros_message) {
     return null_message();
   }
-  return msgdef::cdr::read_fields(Fields<S>::value, cdr, *static_cast<S *>(untyped_ros_message));
+  return msgdef::cdr::read_fields<Fields<S>>(cdr, *static_cast<S *>(untyped_ros_message));
 }
 
 // A type with a string or a nested message cannot be measured without a
@@ -85,19 +84,18 @@ bool deserialize(eprosima::fastcdr::Cdr & cdr, void * untyped_ros_message)
 template<class S>
 std::size_t serialized_size(const void * untyped_ros_message, std::size_t start)
 {
-  if constexpr (!msgdef::cdr::only_values_v<decltype(Fields<S>::value)>) {
+  if constexpr (!msgdef::cdr::only_values_v<msgdef::cdr::fields_t<Fields<S>>>) {
     if (!untyped_ros_message) {
       return 0;
     }
   }
-  return msgdef::cdr::serialized_size(
-    Fields<S>::value, static_cast<const S *>(untyped_ros_message), start);
+  return msgdef::cdr::serialized_size<Fields<S>>(static_cast<const S *>(untyped_ros_message), start);
 }
 
 template<class S>
 std::size_t max_serialized_size(bool & bounded, std::size_t start)
 {
-  return msgdef::cdr::max_serialized_size(Fields<S>::value, bounded, start);
+  return msgdef::cdr::max_serialized_size<Fields<S>>(bounded, start);
 }
 
 }  // namespace fastcdr_c
@@ -118,7 +116,7 @@ std::size_t max_serialized_size(bool & bounded, std::size_t start)
 #define FASTCDR_C_DEFINE_(S, NAMESPACE, NAME) \
   template<> struct fastcdr_c::Fields<S> \
   { \
-    static inline const auto value = MSGDEF_FIELD_TUPLE(S, S); \
+    static constexpr auto value = MSGDEF_FIELD_TUPLE(S, S); \
   }; \
   extern "C" size_t get_serialized_size_##S(const void * untyped_ros_message, size_t current_alignment) \
   { \
@@ -129,13 +127,15 @@ std::size_t max_serialized_size(bool & bounded, std::size_t start)
     return fastcdr_c::max_serialized_size<S>(full_bounded, current_alignment); \
   } \
   namespace { \
+  /* Same as the exported size functions at offset 0, without a call through */ \
+  /* the symbol table; the sizes of types made of primitives fold to constants. */ \
   uint32_t S##__size_callback(const void * untyped_ros_message) \
   { \
-    return static_cast<uint32_t>(get_serialized_size_##S(untyped_ros_message, 0)); \
+    return static_cast<uint32_t>(fastcdr_c::serialized_size<S>(untyped_ros_message, 0)); \
   } \
   size_t S##__max_size_callback(bool & full_bounded) \
   { \
-    return max_serialized_size_##S(full_bounded, 0); \
+    return fastcdr_c::max_serialized_size<S>(full_bounded, 0); \
   } \
   const message_type_support_callbacks_t S##__callbacks = { \
     NAMESPACE, NAME, &fastcdr_c::serialize<S>, &fastcdr_c::deserialize<S>, \

@@ -29,6 +29,9 @@ function(msgdef_kind_fastcdr_c pkg deps)
   foreach(dep IN LISTS deps)
     target_link_libraries(${lib} PUBLIC ${dep}::${dep}__rosidl_typesupport_fastrtps_c)
   endforeach()
+  # It reads and writes the fields directly; its users make the messages with
+  # the C message library.
+  target_link_libraries(${lib} INTERFACE ${pkg}__rosidl_generator_c)
   set(MSGDEF_KIND_TARGETS ${lib} PARENT_SCOPE)
 endfunction()
 msgdef_register_kind(fastcdr_c)

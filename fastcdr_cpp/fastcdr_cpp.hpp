@@ -50,25 +50,25 @@ struct Fields;  // Fields<M>::value: the descriptor tuple of C++ structure M
 template<class M>
 bool serialize(const M & msg, eprosima::fastcdr::Cdr & cdr)
 {
-  return msgdef::cdr::write_fields(Fields<M>::value, msg, cdr);
+  return msgdef::cdr::write_fields<Fields<M>>(msg, cdr);
 }
 
 template<class M>
 bool deserialize(eprosima::fastcdr::Cdr & cdr, M & msg)
 {
-  return msgdef::cdr::read_fields(Fields<M>::value, cdr, msg);
+  return msgdef::cdr::read_fields<Fields<M>>(cdr, msg);
 }
 
 template<class M>
 std::size_t serialized_size(const M & msg, std::size_t start)
 {
-  return msgdef::cdr::serialized_size(Fields<M>::value, &msg, start);
+  return msgdef::cdr::serialized_size<Fields<M>>(&msg, start);
 }
 
 template<class M>
 std::size_t max_serialized_size(bool & bounded, std::size_t start)
 {
-  return msgdef::cdr::max_serialized_size(Fields<M>::value, bounded, start);
+  return msgdef::cdr::max_serialized_size<Fields<M>>(bounded, start);
 }
 
 }  // namespace fastcdr_cpp
@@ -89,7 +89,7 @@ std::size_t max_serialized_size(bool & bounded, std::size_t start)
 #define FASTCDR_CPP_DEFINE(pkg, folder, T, snake) \
   template<> struct fastcdr_cpp::Fields<FASTCDR_CPP_STRUCT(pkg, folder, T)> \
   { \
-    static inline const auto value = \
+    static constexpr auto value = \
       MSGDEF_FIELD_TUPLE(FASTCDR_CPP_STRUCT(pkg, folder, T), pkg##__##folder##__##T); \
   }; \
   namespace pkg { namespace folder { namespace typesupport_fastrtps_cpp { \
@@ -110,22 +110,24 @@ std::size_t max_serialized_size(bool & bounded, std::size_t start)
     return ::fastcdr_cpp::max_serialized_size<T>(full_bounded, current_alignment); \
   } \
   namespace { \
+  /* The callbacks use the templates, not the exported names: no call through */ \
+  /* the symbol table, and the constant sizes fold. */ \
   bool T##__serialize_callback(const void * untyped_ros_message, eprosima::fastcdr::Cdr & cdr) \
   { \
-    return cdr_serialize(*static_cast<const T *>(untyped_ros_message), cdr); \
+    return ::fastcdr_cpp::serialize(*static_cast<const T *>(untyped_ros_message), cdr); \
   } \
   bool T##__deserialize_callback(eprosima::fastcdr::Cdr & cdr, void * untyped_ros_message) \
   { \
-    return cdr_deserialize(cdr, *static_cast<T *>(untyped_ros_message)); \
+    return ::fastcdr_cpp::deserialize(cdr, *static_cast<T *>(untyped_ros_message)); \
   } \
   uint32_t T##__size_callback(const void * untyped_ros_message) \
   { \
     return static_cast<uint32_t>( \
-      get_serialized_size(*static_cast<const T *>(untyped_ros_message), 0)); \
+      ::fastcdr_cpp::serialized_size(*static_cast<const T *>(untyped_ros_message), 0)); \
   } \
   size_t T##__max_size_callback(bool & full_bounded) \
   { \
-    return max_serialized_size_##T(full_bounded, 0); \
+    return ::fastcdr_cpp::max_serialized_size<T>(full_bounded, 0); \
   } \
   const message_type_support_callbacks_t T##__callbacks = { \
     #pkg "::" #folder, #T, &T##__serialize_callback, &T##__deserialize_callback, \

@@ -26,7 +26,7 @@ function(msgdef_kind_fastcdr_cpp pkg deps)
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_compile_options(${lib} PRIVATE -Wno-invalid-offsetof)
   endif()
-  target_link_libraries(${lib} PUBLIC ${pkg}__definitions rosidl_typesupport_fastrtps_cpp::rosidl_typesupport_fastrtps_cpp
+  target_link_libraries(${lib} PUBLIC ${pkg}__rosidl_generator_cpp rosidl_typesupport_fastrtps_cpp::rosidl_typesupport_fastrtps_cpp
     rosidl_runtime_c::rosidl_runtime_c fastcdr)
   foreach(dep IN LISTS deps)
     target_link_libraries(${lib} PUBLIC ${dep}::${dep}__rosidl_typesupport_fastrtps_cpp)

@@ -10,7 +10,7 @@ function(msgdef_kind_introspection_cpp pkg deps)
     "MSGDEF_PACKAGE_CPP_HEADER=<${pkg}/msgdef_package.hpp>")
   target_include_directories(${lib} PRIVATE
     ${MSGDEF_SOURCE_DIR}/introspection_c ${MSGDEF_SOURCE_DIR}/introspection_cpp)
-  target_link_libraries(${lib} PUBLIC ${pkg}__definitions ${kind}::${kind}
+  target_link_libraries(${lib} PUBLIC ${pkg}__rosidl_generator_cpp ${kind}::${kind}
     rosidl_runtime_c::rosidl_runtime_c)
   foreach(dep IN LISTS deps)
     target_link_libraries(${lib} PUBLIC ${dep}::${dep}__${kind})

@@ -3,9 +3,12 @@
 //
 //   class_writer <site-packages dir> <type support module>
 //
-// writes <dir>/<package>/__init__.py and <dir>/<package>/<folder>/__init__.py
-// for every folder the package has. The classes hold only their field table;
-// msgdef_py.message turns it into slots, checked properties and the rest.
+// writes, for every definition file of the package, the module
+// <dir>/<package>/<folder>/_<snake>.py with its class (a service: the service
+// class with its request and response classes), the folder's __init__.py
+// importing the types from them, and <dir>/<package>/__init__.py. The classes
+// hold only their field table; msgdef_py.message turns it into slots, checked
+// properties and the rest.
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -38,6 +41,16 @@ struct ServiceType
   std::string folder;
   std::string name;
   std::string snake;
+};
+
+// One Python module: the classes of one definition file.
+struct Module
+{
+  std::string folder;
+  std::string snake;
+  std::vector<std::string> names;  // the classes, in the order they are written
+  std::string body;
+  bool has_service = false;
 };
 
 // Field kinds of the definitions -> ROS interface type names (unused by a
@@ -120,20 +133,35 @@ int main(int argc, char ** argv)
     MSGDEF_CAT(MSGDEF_PACKAGE, __SERVICES)(WRITER_SERVICE_TYPE)
   };
 
-  // Folders in the order their first type appears.
-  std::vector<std::string> folders;
-  std::map<std::string, std::string> bodies;
+  // One module per definition file: a message type, or a service with its
+  // request and response types, which come first in the module.
+  std::vector<Module> modules;
+  auto module_of = [&](const std::string & folder, const std::string & snake) -> Module & {
+      for (Module & module : modules) {
+        if (module.folder == folder && module.snake == snake) {
+          return module;
+        }
+      }
+      return modules.emplace_back(Module{folder, snake, {}, "", false});
+    };
   for (const MessageType & type : messages) {
-    if (!bodies.count(type.folder)) {
-      folders.push_back(type.folder);
+    std::string file_snake = type.snake;
+    for (const ServiceType & service : services) {
+      if (type.folder == service.folder &&
+        (type.name == service.name + "_Request" || type.name == service.name + "_Response"))
+      {
+        file_snake = service.snake;
+      }
     }
-    bodies[type.folder] += message_class(type, support);
+    Module & module = module_of(type.folder, file_snake);
+    module.names.push_back(type.name);
+    module.body += message_class(type, support);
   }
   for (const ServiceType & type : services) {
-    if (!bodies.count(type.folder)) {
-      folders.push_back(type.folder);
-    }
-    bodies[type.folder] += service_class(type, support);
+    Module & module = module_of(type.folder, type.snake);
+    module.names.push_back(type.name);
+    module.body += service_class(type, support);
+    module.has_service = true;
   }
 
   const std::string banner = "# Written at build time from the field lists of " +
@@ -143,10 +171,28 @@ int main(int argc, char ** argv)
   {
     return 1;
   }
+  // Folders in the order their first type appears.
+  std::vector<std::string> folders;
+  std::map<std::string, std::string> folder_imports;
+  for (const Module & module : modules) {
+    if (!folder_imports.count(module.folder)) {
+      folders.push_back(module.folder);
+    }
+    std::string names;
+    for (const std::string & name : module.names) {
+      names += (names.empty() ? "" : ", ") + name;
+    }
+    folder_imports[module.folder] += "from " + std::string(package) + "." + module.folder +
+      "._" + module.snake + " import " + names + "  # noqa: F401\n";
+
+    std::string text = banner + "from msgdef_py.message import Message" +
+      (module.has_service ? ", Service" : "") + "\n" + module.body;
+    if (!write_file(root + "/" + module.folder + "/_" + module.snake + ".py", text)) {
+      return 1;
+    }
+  }
   for (const std::string & folder : folders) {
-    const std::string text = banner + "from msgdef_py.message import Message, Service  # noqa: F401\n" +
-      bodies[folder];
-    if (!write_file(root + "/" + folder + "/__init__.py", text)) {
+    if (!write_file(root + "/" + folder + "/__init__.py", banner + folder_imports[folder])) {
       return 1;
     }
   }

@@ -16,6 +16,12 @@
 //   UnicodeError   a string that is not valid UTF-8 (either direction)
 //   MemoryError    allocation failed
 // NaN and infinities are valid float values.
+//
+// convert_to_py(ros_message): a new instance of the class whose slots are
+// filled straight from the C message, without the checks of assignment
+// (the values are valid by their C types). A string with an embedded NUL,
+// which no Python message may hold, is a ValueError; one that is not UTF-8
+// a UnicodeError.
 #ifndef PYTHON__CONVERSION_HPP_
 #define PYTHON__CONVERSION_HPP_
 
@@ -60,6 +66,12 @@ public:
     Py_XDECREF(object_);
     object_ = object;
   }
+  PyObject * release()
+  {
+    PyObject * object = object_;
+    object_ = nullptr;
+    return object;
+  }
   explicit operator bool() const {return object_ != nullptr;}
 
 private:
@@ -89,24 +101,26 @@ inline bool overflow_error(const Place & at, const char * kind, PyObject * value
 }
 
 // The Python class of a message type: attribute `type` of module `module`.
+// Usually imported already: found in sys.modules and the module's dict
+// without the general attribute machinery, which costs far more per call.
 inline PyObject * message_class(const char * module, const char * type)
 {
-  // Usually imported already: look in sys.modules before going through import.
-  Ref name(PyUnicode_FromString(module));
-  if (!name) {
-    return nullptr;
-  }
-  Ref imported(PyImport_GetModule(name.get()));
+  PyObject * imported = PyDict_GetItemString(PyImport_GetModuleDict(), module);  // borrowed
+  Ref owned;
   if (!imported) {
-    if (PyErr_Occurred()) {
+    owned.reset(PyImport_ImportModule(module));
+    if (!owned) {
       return nullptr;
     }
-    imported.reset(PyImport_Import(name.get()));
-    if (!imported) {
-      return nullptr;
+    imported = owned.get();
+  }
+  if (PyModule_CheckExact(imported)) {
+    if (PyObject * cls = PyDict_GetItemString(PyModule_GetDict(imported), type)) {
+      Py_INCREF(cls);
+      return cls;
     }
   }
-  return PyObject_GetAttrString(imported.get(), type);
+  return PyObject_GetAttrString(imported, type);
 }
 
 // Primitive values. ------------------------------------------------------------
@@ -197,7 +211,7 @@ bool field_from_py(const msgdef::Value<S, T> & f, PyObject * value, S & out, con
 }
 
 template<class S, class T>
-PyObject * field_to_py(const msgdef::Value<S, T> & f, const S & in)
+PyObject * field_to_py(const msgdef::Value<S, T> & f, const S & in, const Place &)
 {
   return value_to_py(in.*f.member);
 }
@@ -227,9 +241,15 @@ bool field_from_py(const msgdef::String<S, T> & f, PyObject * value, S & out, co
 }
 
 template<class S, class T>
-PyObject * field_to_py(const msgdef::String<S, T> & f, const S & in)
+PyObject * field_to_py(const msgdef::String<S, T> & f, const S & in, const Place & at)
 {
   const T & s = in.*f.member;
+  // The class refuses such a text; it is not stored behind its back either.
+  if (s.data && std::memchr(s.data, '\0', s.size)) {
+    PyErr_Format(PyExc_ValueError, "%s.%s.%s must not contain NUL characters",
+      at.module, at.type, at.field);
+    return nullptr;
+  }
   return PyUnicode_DecodeUTF8(s.data ? s.data : "", static_cast<Py_ssize_t>(s.size), "strict");
 }
 
@@ -240,12 +260,33 @@ bool field_from_py(const msgdef::Message<S, T, B> & f, PyObject * value, S & out
 }
 
 template<class S, class T, class B>
-PyObject * field_to_py(const msgdef::Message<S, T, B> & f, const S & in)
+PyObject * field_to_py(const msgdef::Message<S, T, B> & f, const S & in, const Place &)
 {
   return f.binding.to_py(const_cast<T *>(&(in.*f.member)));
 }
 
 // Messages. --------------------------------------------------------------------
+
+// The slot descriptors of a message class (msgdef_py.message), one per field
+// in table order: the fields' storage, reached without the checked properties.
+inline PyObject * slot_descriptors(
+  PyObject * cls, std::size_t count, const char * module, const char * name)
+{
+  PyObject * slots = nullptr;
+  PyObject * own = PyType_Check(cls) ? reinterpret_cast<PyTypeObject *>(cls)->tp_dict : nullptr;
+  if (own && (slots = PyDict_GetItemString(own, "_SLOT_DESCRIPTORS"))) {  // borrowed
+    Py_INCREF(slots);
+  } else {
+    slots = PyObject_GetAttrString(cls, "_SLOT_DESCRIPTORS");
+  }
+  if (slots && (!PyTuple_Check(slots) || PyTuple_GET_SIZE(slots) != static_cast<Py_ssize_t>(count))) {
+    Py_DECREF(slots);
+    PyErr_Format(PyExc_TypeError, "%s.%s: the class does not hold the fields of the C message",
+      module, name);
+    return nullptr;
+  }
+  return slots;
+}
 
 template<class S>
 bool convert_from_py(PyObject * message, void * ros_message)
@@ -275,9 +316,16 @@ bool convert_from_py(PyObject * message, void * ros_message)
     PyErr_NoMemory();
     return false;
   }
+  Ref slots(slot_descriptors(cls.get(), msgdef::count(TypeS::fields), TypeS::module, TypeS::name));
+  if (!slots) {
+    TypeS::fini(&staged);
+    return false;
+  }
+  Py_ssize_t index = 0;
   const bool ok = msgdef::all_of(TypeS::fields, [&](const auto & f) {
         const Place at{TypeS::module, TypeS::name, f.name};
-        Ref value(PyObject_GetAttrString(message, f.name));
+        PyObject * slot = PyTuple_GET_ITEM(slots.get(), index++);
+        Ref value(Py_TYPE(slot)->tp_descr_get(slot, message, cls.get()));
         if (!value) {
           if (PyErr_ExceptionMatches(PyExc_AttributeError)) {
             PyErr_Clear();
@@ -309,20 +357,32 @@ PyObject * convert_to_py(void * ros_message)
   }
   const S & in = *static_cast<const S *>(ros_message);
   Ref cls(message_class(TypeS::module, TypeS::name));
-  Ref fields(PyDict_New());
-  Ref no_arguments(PyTuple_New(0));
-  if (!cls || !fields || !no_arguments) {
+  if (!cls) {
     return nullptr;
   }
+  if (!PyType_Check(cls.get())) {
+    PyErr_Format(PyExc_TypeError, "%s.%s is not a class", TypeS::module, TypeS::name);
+    return nullptr;
+  }
+  Ref slots(slot_descriptors(cls.get(), msgdef::count(TypeS::fields), TypeS::module, TypeS::name));
+  if (!slots) {
+    return nullptr;
+  }
+  // A new instance, as object.__new__ makes it, whose slots are filled here:
+  // the values come from a C message and are valid, so the class's checks,
+  // which are for Python callers, are not run again.
+  auto * type = reinterpret_cast<PyTypeObject *>(cls.get());
+  Ref message(type->tp_alloc(type, 0));
+  if (!message) {
+    return nullptr;
+  }
+  Py_ssize_t index = 0;
   const bool ok = msgdef::all_of(TypeS::fields, [&](const auto & f) {
-        Ref value(field_to_py(f, in));
-        return value && PyDict_SetItemString(fields.get(), f.name, value.get()) == 0;
+        Ref value(field_to_py(f, in, Place{TypeS::module, TypeS::name, f.name}));
+        PyObject * slot = PyTuple_GET_ITEM(slots.get(), index++);
+        return value && Py_TYPE(slot)->tp_descr_set(slot, message.get(), value.get()) == 0;
       });
-  if (!ok) {
-    return nullptr;
-  }
-  // The class checks every value again, like any other construction.
-  return PyObject_Call(cls.get(), no_arguments.get(), fields.get());
+  return ok ? message.release() : nullptr;
 }
 
 }  // namespace python_messages

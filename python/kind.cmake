@@ -1,8 +1,10 @@
 # The Python side of a package:
 #   <package>__python               conversion between Python message objects and C messages
 #   <package>_s__<flavour>          extension module publishing every type's capsules
-#   <package>/{,msg/,srv/}__init__.py  message classes, written at build time by a
-#                                   program that expands the package's field lists
+#   <package>/<folder>/_<snake>.py  message classes, one module per definition file,
+#                                   written at build time by a program that expands
+#                                   the package's field lists; <package>/<folder>/__init__.py
+#                                   imports them
 # and, once for all packages, the generic Python support package msgdef_py
 # (message base classes; serialize_message/deserialize_message).
 #
@@ -112,7 +114,8 @@ function(msgdef_python_serialization_module)
   set_target_properties(msgdef_py__cdr PROPERTIES OUTPUT_NAME _cdr)
   # The callbacks record is a header of the Fast-CDR C++ runtime; its library is not needed.
   target_include_directories(msgdef_py__cdr PRIVATE
-    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp::rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>)
+    $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp::rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>
+    $<TARGET_PROPERTY:rosidl_typesupport_introspection_c::rosidl_typesupport_introspection_c,INTERFACE_INCLUDE_DIRECTORIES>)
   target_link_libraries(msgdef_py__cdr PRIVATE
     fastcdr rcutils::rcutils rosidl_runtime_c::rosidl_runtime_c)
   msgdef_python_module_defaults(msgdef_py__cdr msgdef_py)
@@ -171,6 +174,14 @@ function(msgdef_kind_python pkg deps)
   endif()
   foreach(folder IN LISTS folders)
     list(APPEND outputs ${site}/${folder}/__init__.py)
+  endforeach()
+  foreach(type IN LISTS messages services)
+    msgdef_snake_name(${type} snake)
+    if(type IN_LIST messages)
+      list(APPEND outputs ${site}/msg/_${snake}.py)
+    else()
+      list(APPEND outputs ${site}/srv/_${snake}.py)
+    endif()
   endforeach()
   list(TRANSFORM folders PREPEND ${site}/ OUTPUT_VARIABLE folder_dirs)
   add_custom_command(OUTPUT ${outputs}

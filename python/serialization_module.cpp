@@ -1,28 +1,37 @@
 // msgdef_py._cdr: CDR serialization of Python messages the way the middleware
-// does it, reached only through what a message class publishes: the create,
-// destroy and conversion capsules and the C dispatch handle, asked for the
-// Fast-CDR C implementation ("rosidl_typesupport_fastrtps_c"), whose data is
-// the type's callbacks record. The bytes are a CDR encapsulation header
+// does it, reached only through what a message class publishes: the
+// conversion capsules and the C dispatch handle, asked for the Fast-CDR C
+// implementation ("rosidl_typesupport_fastrtps_c"), whose data is the type's
+// callbacks record, and for the C introspection tables, whose size, init and
+// fini make the C message. (The create and destroy capsules return and take
+// the type's own structure pointer: called through a pointer to a function
+// of void pointers, as a generic caller would have to, they would be called
+// through the wrong function type.) The bytes are a CDR encapsulation header
 // (00 01 00 00: plain CDR, little-endian) followed by the body.
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
 #include <cstring>
 #include <exception>
+#include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "fastcdr/Cdr.h"
 #include "fastcdr/FastBuffer.h"
 #include "fastcdr/exceptions/Exception.h"
 #include "fastcdr/exceptions/NotEnoughMemoryException.h"
+#include "rcutils/allocator.h"
 #include "rcutils/error_handling.h"
 #include "rosidl_runtime_c/message_type_support_struct.h"
+#include "rosidl_typesupport_introspection_c/message_introspection.h"
 #include "rosidl_typesupport_fastrtps_cpp/message_type_support.h"
 
 namespace
 {
 
 constexpr char fastrtps_c_identifier[] = "rosidl_typesupport_fastrtps_c";
+constexpr char introspection_c_identifier[] = "rosidl_typesupport_introspection_c";
 constexpr size_t encapsulation_size = 4;
 
 class Ref
@@ -49,8 +58,7 @@ private:
 // What the capsules of one message class lead to.
 struct MessageSupport
 {
-  void * (*create)();
-  void (* destroy)(void *);
+  const rosidl_typesupport_introspection_c__MessageMembers * members;
   bool (* from_py)(PyObject *, void *);
   PyObject * (*to_py)(void *);
   const message_type_support_callbacks_t * callbacks;
@@ -78,15 +86,44 @@ bool function_from(PyObject * cls, const char * attribute, F & out)
   return pointer != nullptr;
 }
 
+// What message_support found for each class. A class stays referenced here,
+// so that its address cannot come back as another class's; message classes
+// live as long as their modules anyway.
+std::unordered_map<PyObject *, MessageSupport> & known_support()
+{
+  static std::unordered_map<PyObject *, MessageSupport> known;
+  return known;
+}
+
+bool find_message_support(PyObject * cls, MessageSupport & support);
+
+// The capsules and the callbacks record are looked up once per class.
 bool message_support(PyObject * cls, MessageSupport & support)
+{
+  const auto found = known_support().find(cls);
+  if (found != known_support().end()) {
+    support = found->second;
+    return true;
+  }
+  if (!find_message_support(cls, support)) {
+    return false;
+  }
+  try {
+    known_support().emplace(cls, support);
+  } catch (const std::bad_alloc &) {
+    return true;  // found, only not remembered
+  }
+  Py_INCREF(cls);
+  return true;
+}
+
+bool find_message_support(PyObject * cls, MessageSupport & support)
 {
   if (!PyType_Check(cls)) {
     PyErr_Format(PyExc_TypeError, "expected a message class, not %.200s", Py_TYPE(cls)->tp_name);
     return false;
   }
-  if (!function_from(cls, "_CREATE_ROS_MESSAGE", support.create) ||
-    !function_from(cls, "_DESTROY_ROS_MESSAGE", support.destroy) ||
-    !function_from(cls, "_CONVERT_FROM_PY", support.from_py) ||
+  if (!function_from(cls, "_CONVERT_FROM_PY", support.from_py) ||
     !function_from(cls, "_CONVERT_TO_PY", support.to_py))
   {
     return false;
@@ -96,28 +133,43 @@ bool message_support(PyObject * cls, MessageSupport & support)
   if (!handle) {
     return false;
   }
-  const rosidl_message_type_support_t * serializer = handle->func(handle, fastrtps_c_identifier);
-  if (!serializer) {
-    PyErr_Format(PyExc_RuntimeError, "%.200s: no %s type support: %s",
-      reinterpret_cast<PyTypeObject *>(cls)->tp_name, fastrtps_c_identifier,
-      rcutils_get_error_string().str);
-    rcutils_reset_error();
-    return false;
+  const rosidl_message_type_support_t * found[2] = {};
+  const char * identifiers[2] = {fastrtps_c_identifier, introspection_c_identifier};
+  for (int i = 0; i < 2; ++i) {
+    found[i] = handle->func(handle, identifiers[i]);
+    if (!found[i]) {
+      PyErr_Format(PyExc_RuntimeError, "%.200s: no %s type support: %s",
+        reinterpret_cast<PyTypeObject *>(cls)->tp_name, identifiers[i],
+        rcutils_get_error_string().str);
+      rcutils_reset_error();
+      return false;
+    }
   }
-  support.callbacks = static_cast<const message_type_support_callbacks_t *>(serializer->data);
+  support.callbacks = static_cast<const message_type_support_callbacks_t *>(found[0]->data);
+  support.members =
+    static_cast<const rosidl_typesupport_introspection_c__MessageMembers *>(found[1]->data);
   return true;
 }
 
-// A C message, destroyed with the scope.
+// A C message, made and released as the type's create and destroy do it
+// (storage from the default allocator, zero-filled, then init), destroyed
+// with the scope.
 class RosMessage
 {
 public:
   explicit RosMessage(const MessageSupport & support)
-  : support_(support), message_(support.create()) {}
+  : support_(support), allocator_(rcutils_get_default_allocator()),
+    message_(allocator_.zero_allocate(1, support.members->size_of_, allocator_.state))
+  {
+    if (message_) {
+      support_.members->init_function(message_, ROSIDL_RUNTIME_C_MSG_INIT_ALL);
+    }
+  }
   ~RosMessage()
   {
     if (message_) {
-      support_.destroy(message_);
+      support_.members->fini_function(message_);
+      allocator_.deallocate(message_, allocator_.state);
     }
   }
   RosMessage(const RosMessage &) = delete;
@@ -126,6 +178,7 @@ public:
 
 private:
   const MessageSupport & support_;
+  rcutils_allocator_t allocator_;
   void * message_;
 };
 

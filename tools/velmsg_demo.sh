@@ -6,18 +6,20 @@ set -euo pipefail
 velmsg=${1:-velmsg}
 # A domain of its own, so that other DDS programs on this machine do not mix in.
 export ROS_DOMAIN_ID=${ROS_DOMAIN_ID:-$((100 + RANDOM % 100))}
+# Loopback only, whatever the environment says.
+export ROS_LOCALHOST_ONLY=1
 received=$(mktemp)
 trap 'rm -f "$received"' EXIT
 
 echo "velmsg: every type, published and echoed on DDS domain $ROS_DOMAIN_ID (127.0.0.1 only)"
 failures=0
-for type in $("$velmsg" list | grep -v '(service)'); do
+for type in $("$velmsg" list); do
   topic="demo/${type##*/}"
   echo
-  echo "== $type on rt/$topic"
+  echo "== $type on /$topic (DDS topic rt/$topic)"
   "$velmsg" echo "$type" "$topic" --count 1 --timeout 20 >"$received" &
   echo_pid=$!
-  size=$("$velmsg" encode "$type" --fill | wc -w)
+  size=$("$velmsg" encode "$type" --fill --bare | wc -w)
   "$velmsg" pub "$type" "$topic" --fill --wait 10 >/dev/null
   echo "   pub: one message with example values ($size bytes of CDR)"
   if wait "$echo_pid"; then

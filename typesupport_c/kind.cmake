@@ -14,6 +14,8 @@ function(msgdef_kind_typesupport_c pkg deps)
       $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
     PRIVATE ${MSGDEF_SOURCE_DIR}/typesupport_c)
   target_link_libraries(${lib} PUBLIC ${pkg}__definitions PRIVATE rosidl_typesupport_c::rosidl_typesupport_c)
+  # Its users make the messages they hand on: they get the C message library.
+  target_link_libraries(${lib} INTERFACE ${pkg}__rosidl_generator_c)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # The definitions bring rosidl_runtime_c along for its headers; record
     # only the libraries whose symbols are used.

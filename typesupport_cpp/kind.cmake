@@ -15,7 +15,7 @@ function(msgdef_kind_typesupport_cpp pkg deps)
       $<BUILD_INTERFACE:${MSGDEF_SOURCE_DIR}/typesupport_cpp/include>
       $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
     PRIVATE ${MSGDEF_SOURCE_DIR}/typesupport_c)
-  target_link_libraries(${lib} PUBLIC ${pkg}__definitions PRIVATE rosidl_typesupport_cpp::rosidl_typesupport_cpp)
+  target_link_libraries(${lib} PUBLIC ${pkg}__rosidl_generator_cpp PRIVATE rosidl_typesupport_cpp::rosidl_typesupport_cpp)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # The definitions bring rosidl_runtime_c along for its headers; record
     # only the libraries whose symbols are used.

@@ -3,7 +3,8 @@
 A message class declares only ``_TYPE`` (package, folder, type name, snake
 name, type support module) and ``_FIELDS`` (name, ROS type, module of a
 nested type); both are written at build time from the C field lists. The
-metaclass turns the table into slots and checked properties, and gives every
+metaclass turns the table into slots, checked properties and the
+``_fields_and_field_types`` mapping that generic tools read, and gives every
 class a metaclass of its own (``Metaclass_<Type>``) whose
 ``__import_type_support__()`` loads the extension module and stores its
 capsules as ``_CREATE_ROS_MESSAGE``, ``_DESTROY_ROS_MESSAGE``,
@@ -17,10 +18,17 @@ Assignment rules (the C conversion applies the same ones):
                     would round to infinity as float32      OverflowError
   string            str without NUL characters              TypeError / ValueError
   nested message    an instance of the nested class         TypeError
+
+Construction is a function written for each class from its table: a field
+not given takes its default straight into its slot (zero, empty, or a new
+nested message), a given one goes through the checks above. The C
+conversion reads and writes the slots through ``_SLOT_DESCRIPTORS`` (one per
+field, in table order); what it stores comes from a C message and is valid.
 """
 
 import importlib
 import math
+import operator
 import struct
 
 _INTEGER_RANGES = {
@@ -49,6 +57,17 @@ def _resolve(module, name):
     return getattr(importlib.import_module(module), name)
 
 
+def _qualified_name(cls):
+    """package.folder.Type, the name by which users import an interface class."""
+    package, folder, type_name = cls._TYPE[:3]
+    return f'{package}.{folder}.{type_name}'
+
+
+def _restore(cls, values):
+    """Rebuilds a pickled message: the class and its field values."""
+    return cls(**values)
+
+
 class _FieldRule:
     """Checks and normalises the values of one field."""
 
@@ -57,6 +76,14 @@ class _FieldRule:
         self.ros_type = ros_type
         self.nested_module = nested_module
         self._nested_class = None
+        if nested_module:
+            self.check = self._check_nested
+        elif ros_type in ('boolean', 'string'):
+            self.check = getattr(self, '_check_' + ros_type)
+        elif ros_type in ('float', 'double'):
+            self.check = self._check_float
+        else:
+            self.check = self._check_integer
 
     def nested_class(self):
         if self._nested_class is None:
@@ -74,53 +101,101 @@ class _FieldRule:
             return 0.0
         return 0
 
-    def check(self, value):
-        kind = self.ros_type
-        if self.nested_module:
-            cls = self.nested_class()
-            if not isinstance(value, cls):
-                raise TypeError(f'{self.where} must be {cls.__module__}.{cls.__name__}, '
-                                f'not {_type_name(value)}')
-            return value
-        if kind == 'boolean':
-            if not isinstance(value, bool):
-                raise TypeError(f'{self.where} must be bool, not {_type_name(value)}')
-            return value
-        if kind == 'string':
-            if not isinstance(value, str):
-                raise TypeError(f'{self.where} must be str, not {_type_name(value)}')
-            if '\0' in value:
-                raise ValueError(f'{self.where} must not contain NUL characters')
-            return value
-        if kind in ('float', 'double'):
-            if isinstance(value, bool) or not isinstance(value, (float, int)):
-                raise TypeError(f'{self.where} must be float, not {_type_name(value)}')
-            number = float(value)  # OverflowError for an int beyond double
-            if kind == 'float' and math.isfinite(number):
-                try:
-                    struct.pack('<f', number)
-                except OverflowError:
-                    raise OverflowError(f'{self.where}: {value!r} does not fit in float32') \
-                        from None
-            return number
-        low, high = _INTEGER_RANGES[kind]
+    # check(value): the rule of the field's kind, chosen once.
+
+    def _check_nested(self, value):
+        cls = self.nested_class()
+        if not isinstance(value, cls):
+            raise TypeError(f'{self.where} must be {_qualified_name(cls)}, '
+                            f'not {_type_name(value)}')
+        return value
+
+    def _check_boolean(self, value):
+        if not isinstance(value, bool):
+            raise TypeError(f'{self.where} must be bool, not {_type_name(value)}')
+        return value
+
+    def _check_string(self, value):
+        if not isinstance(value, str):
+            raise TypeError(f'{self.where} must be str, not {_type_name(value)}')
+        if '\0' in value:
+            raise ValueError(f'{self.where} must not contain NUL characters')
+        return value
+
+    def _check_float(self, value):
+        if isinstance(value, bool) or not isinstance(value, (float, int)):
+            raise TypeError(f'{self.where} must be float, not {_type_name(value)}')
+        number = float(value)  # OverflowError for an int beyond double
+        if self.ros_type == 'float' and math.isfinite(number):
+            try:
+                struct.pack('<f', number)
+            except OverflowError:
+                raise OverflowError(f'{self.where}: {value!r} does not fit in float32') \
+                    from None
+        return number
+
+    def _check_integer(self, value):
+        low, high = _INTEGER_RANGES[self.ros_type]
         if not isinstance(value, int):
             raise TypeError(f'{self.where} must be int, not {_type_name(value)}')
         if not low <= value <= high:
-            raise OverflowError(f'{self.where}: {value!r} does not fit in {kind}')
+            raise OverflowError(f'{self.where}: {value!r} does not fit in {self.ros_type}')
         return int(value)
+
+
+_MISSING = object()
+
+
+def _positional_arguments(self, args):
+    raise TypeError(f'{_qualified_name(type(self))}() takes field values as keywords '
+                    f'only ({", ".join(self._RULES)}), not {len(args)} positional '
+                    f'argument{"s" if len(args) > 1 else ""}')
+
+
+def _no_such_fields(self, unknown):
+    raise TypeError(f'{type(self).__name__}() has no field(s) {", ".join(sorted(unknown))}')
+
+
+def _constructor(rules):
+    """__init__ of a message class: keyword arguments only, one per field."""
+    namespace = {'_MISSING': _MISSING, '_no_such_fields': _no_such_fields,
+                 '_positional_arguments': _positional_arguments}
+    keywords = ''.join(f'{field}=_MISSING, ' for field in rules)
+    lines = [f'def __init__(_self, /, *_args, {keywords}**_unknown):',
+             '    if _args:',
+             '        _positional_arguments(_self, _args)',
+             '    if _unknown:',
+             '        _no_such_fields(_self, _unknown)']
+    for index, (field, rule) in enumerate(rules.items()):
+        namespace[f'_check_{index}'] = rule.check
+        if rule.nested_module:
+            default = f'_new_{index}()'
+            namespace[f'_new_{index}'] = _first_nested(rule, namespace, f'_new_{index}')
+        else:
+            default = repr(rule.default())
+        lines.append(f'    _self._{field} = {default} if {field} is _MISSING '
+                     f'else _check_{index}({field})')
+    exec('\n'.join(lines), namespace)  # noqa: S102 - text made from the field table only
+    return namespace['__init__']
+
+
+def _first_nested(rule, namespace, name):
+    """Resolves a nested class on first use, then stands aside for the class itself."""
+    def first():
+        cls = rule.nested_class()
+        namespace[name] = cls
+        return cls()
+    return first
 
 
 def _field_property(name, rule):
     slot = '_' + name
-
-    def get(self):
-        return getattr(self, slot)
+    check = rule.check
 
     def set(self, value):
-        setattr(self, slot, rule.check(value))
+        setattr(self, slot, check(value))
 
-    return property(get, set, doc=f'{rule.ros_type} field {name!r}')
+    return property(operator.attrgetter(slot), set, doc=f'{rule.ros_type} field {name!r}')
 
 
 class InterfaceMeta(type):
@@ -137,11 +212,16 @@ class InterfaceMeta(type):
                      for field, ros_type, nested in fields}
             namespace['__slots__'] = tuple('_' + field for field in rules)
             namespace['_RULES'] = rules
+            namespace['_fields_and_field_types'] = {
+                field: rule.ros_type for field, rule in rules.items()}
             for field, rule in rules.items():
                 namespace[field] = _field_property(field, rule)
+            namespace['__init__'] = _constructor(rules)
         per_type = type(f'Metaclass_{type_name}', (mcs,), {
             attribute: None for attribute, _ in _CAPSULES})
         cls = super().__new__(per_type, name, bases, namespace)
+        if fields is not None:
+            cls._SLOT_DESCRIPTORS = tuple(cls.__dict__[slot] for slot in namespace['__slots__'])
         per_type._CLASS = cls
         return cls
 
@@ -165,21 +245,19 @@ class InterfaceMeta(type):
 
 
 class Message(metaclass=InterfaceMeta):
-    """Keyword construction with zero defaults, checked fields, equality, repr."""
+    """Keyword construction with zero defaults (each class's own __init__),
+    checked fields, equality, repr."""
 
     __slots__ = ()
 
-    def __init__(self, **kwargs):
-        unknown = set(kwargs) - set(self._RULES)
-        if unknown:
-            raise TypeError(f'{type(self).__name__}() has no field(s) '
-                            f'{", ".join(sorted(unknown))}')
-        for field, rule in self._RULES.items():
-            setattr(self, field, kwargs[field] if field in kwargs else rule.default())
-
     @classmethod
     def get_fields_and_field_types(cls):
-        return {field: rule.ros_type for field, rule in cls._RULES.items()}
+        return dict(cls._fields_and_field_types)
+
+    def __reduce__(self):
+        # Slots and keyword-only construction: pickle (every protocol) and
+        # copy rebuild a message from its class and field values.
+        return _restore, (type(self), {field: getattr(self, field) for field in self._RULES})
 
     def __eq__(self, other):
         if type(other) is not type(self):
@@ -199,5 +277,6 @@ class Service(metaclass=InterfaceMeta):
 
     __slots__ = ()
 
-    def __init__(self):
-        raise NotImplementedError('service classes are not instantiated')
+    def __init__(self, *args, **kwargs):
+        raise NotImplementedError(f'{_qualified_name(type(self))} is a service class, not '
+                                  f'instantiated: use its Request and Response classes')

@@ -52,6 +52,23 @@ TEST(Equality, FloatsCompareAsIEEE754)
   EXPECT_FALSE(navunit_common_msgs__msg__VelmariEgoCache__Sequence__are_equal(nullptr, &seq));
 }
 
+TEST(Equality, BoolsCompareAsTruthValuesWhateverTheirByte)
+{
+  // C code may leave any non-zero byte in a bool: it is true all the same.
+  auto * a = velmari_messages__msg__Control__create();
+  auto * b = velmari_messages__msg__Control__create();
+  const unsigned char one = 1, two = 2;
+  std::memcpy(&a->valid, &one, 1);
+  std::memcpy(&b->valid, &two, 1);
+  EXPECT_TRUE(velmari_messages__msg__Control__are_equal(a, b));
+  EXPECT_TRUE(velmari_messages__msg__Control__are_equal(b, a));
+  std::memset(&a->valid, 0, 1);
+  EXPECT_FALSE(velmari_messages__msg__Control__are_equal(a, b));
+  EXPECT_FALSE(velmari_messages__msg__Control__are_equal(b, a));
+  velmari_messages__msg__Control__destroy(a);
+  velmari_messages__msg__Control__destroy(b);
+}
+
 TEST(Equality, HeaderIsComparedFirstAndEveryFieldCounts)
 {
   injection::Scope scope;

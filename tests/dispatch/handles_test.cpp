@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <atomic>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "msgdef/typesupport_c.h"
@@ -214,16 +216,25 @@ TEST(DispatchHandlesCpp, SymbolNamesAsTheImplementationsExportThem)
     "rosidl_typesupport_introspection_cpp__get_service_type_support_handle__velmari_messages__srv__AddThreeInts");
 }
 
+// A function's address as the loader resolved it. Two declared functions may
+// be taken for distinct by the compiler (clang folds their comparison to
+// false), while here one is an alias of the other.
+template<class F>
+const void * loaded_address(F * function)
+{
+  const void * volatile address = reinterpret_cast<const void *>(function);
+  return address;
+}
+
 #define CPP_SAME_MESSAGE_FUNCTION(pkg, folder, T, snake) \
-  EXPECT_EQ(reinterpret_cast<const void *>( \
+  EXPECT_EQ(loaded_address( \
       &rosidl_typesupport_cpp::get_message_type_support_handle<pkg::folder::T##_<std::allocator<void>>>), \
-    reinterpret_cast<const void *>(&MSGDEF_TYPESUPPORT_CPP_MESSAGE_HANDLE(pkg, folder, T))) << #T; \
+    loaded_address(&MSGDEF_TYPESUPPORT_CPP_MESSAGE_HANDLE(pkg, folder, T))) << #T; \
   EXPECT_EQ(rosidl_typesupport_cpp::get_message_type_support_handle<pkg::folder::T>(), \
     MSGDEF_TYPESUPPORT_CPP_MESSAGE_HANDLE(pkg, folder, T)()) << #T;
 #define CPP_SAME_SERVICE_FUNCTION(pkg, folder, S, snake) \
-  EXPECT_EQ(reinterpret_cast<const void *>( \
-      &rosidl_typesupport_cpp::get_service_type_support_handle<pkg::folder::S>), \
-    reinterpret_cast<const void *>(&MSGDEF_TYPESUPPORT_CPP_SERVICE_HANDLE(pkg, folder, S))) << #S; \
+  EXPECT_EQ(loaded_address(&rosidl_typesupport_cpp::get_service_type_support_handle<pkg::folder::S>), \
+    loaded_address(&MSGDEF_TYPESUPPORT_CPP_SERVICE_HANDLE(pkg, folder, S))) << #S; \
   EXPECT_EQ(rosidl_typesupport_cpp::get_service_type_support_handle<pkg::folder::S>(), \
     MSGDEF_TYPESUPPORT_CPP_SERVICE_HANDLE(pkg, folder, S)()) << #S;
 
@@ -267,6 +278,58 @@ TYPED_TEST(DispatchHandles, AnUnlistedIdentifierLoadsNothing)
     rcutils_reset_error();
     EXPECT_EQ(e.map->data[0], nullptr);
     EXPECT_EQ(e.map->data[1], nullptr);
+  }
+}
+
+// What the handle's own lookup gives for `identifier`, message or service alike.
+const void * looked_up(const Entry & e, const char * identifier)
+{
+  if (e.service) {
+    const auto * handle = static_cast<const rosidl_service_type_support_t *>(e.handle);
+    return handle->func(handle, identifier);
+  }
+  const auto * handle = static_cast<const rosidl_message_type_support_t *>(e.handle);
+  return handle->func(handle, identifier);
+}
+
+// Middleware threads that meet a type for the first time at once: every
+// implementation of every type is loaded once and every thread gets the same
+// handle (run under ThreadSanitizer as well).
+TYPED_TEST(DispatchHandles, ConcurrentFirstLookupsOfEveryImplementationAgree)
+{
+  const std::vector<Entry> entries = TypeParam::entries();
+  const std::string fastrtps = std::string("rosidl_typesupport_fastrtps_") + TypeParam::suffix;
+  const std::string introspection = std::string("rosidl_typesupport_introspection_") + TypeParam::suffix;
+  const char * identifiers[] = {fastrtps.c_str(), introspection.c_str()};
+  constexpr int thread_count = 4;
+  std::atomic<int> ready{0};
+  std::vector<std::vector<const void *>> found(thread_count);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < thread_count; ++t) {
+    threads.emplace_back([&, t] {
+        ready.fetch_add(1);
+        while (ready.load() < thread_count) {}
+        for (std::size_t k = 0; k < 2 * entries.size(); ++k) {
+          // Every thread in another order, half of them the introspection first.
+          const std::size_t i = (k + static_cast<std::size_t>(t) * 3) % (2 * entries.size());
+          found[t].push_back(looked_up(entries[i / 2], identifiers[(i + t) % 2]));
+        }
+      });
+  }
+  for (auto & thread : threads) {
+    thread.join();
+  }
+  std::set<const void *> handles;
+  for (const Entry & e : entries) {
+    for (const char * identifier : identifiers) {
+      const void * handle = looked_up(e, identifier);
+      ASSERT_NE(handle, nullptr) << e.type << " " << identifier;
+      handles.insert(handle);
+    }
+  }
+  EXPECT_EQ(handles.size(), 2 * entries.size());
+  for (int t = 0; t < thread_count; ++t) {
+    EXPECT_EQ(std::set<const void *>(found[t].begin(), found[t].end()), handles) << "thread " << t;
   }
 }
 
@@ -374,6 +437,9 @@ TEST(Runtimes, ExportTheirInterfaceAndNothingElse)
   GTEST_SKIP() << "reads the library with the host's ELF tools; a DLL's export table is "
     "checked by the exports tests";
 #endif
+  if (!MSGDEF_EXACT_EXPORTS) {
+    GTEST_SKIP() << "sanitizer instrumentation exports symbols of its own";
+  }
   EXPECT_EQ(exports(PATH_rosidl_typesupport_c), (std::set<std::string>{
     "rosidl_typesupport_c__get_message_typesupport_handle_function",
     "rosidl_typesupport_c__get_service_typesupport_handle_function",

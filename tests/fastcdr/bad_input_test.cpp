@@ -167,6 +167,27 @@ TEST(ForgedLength, AStringWithoutItsNulReadsAllItsBytes)
   EXPECT_EQ(cpp.frame_id, "abc");
 }
 
+TEST(ForgedLength, AnEmbeddedNulKeepsEveryByteAfterIt)
+{
+  // Length 5: "a", NUL, "bc", then the terminating NUL. The string is all four bytes.
+  Bytes bytes = forged_header(5, 0);
+  bytes.insert(bytes.end(), {'a', '\0', 'b', 'c', '\0'});
+  const std::string expected("a\0bc", 4);
+  CMessage<std_msgs__msg__Header> c;
+  Stream c_in(bytes);
+  ASSERT_TRUE(
+    callbacks_of(Traits<std_msgs__msg__Header>::c_handle())->cdr_deserialize(c_in.cdr, &c.msg));
+  EXPECT_EQ(std::string(c.msg.frame_id.data, c.msg.frame_id.size), expected);
+  EXPECT_EQ(c_in.position(), bytes.size());
+  std_msgs::msg::Header cpp;
+  Stream cpp_in(bytes);
+  ASSERT_TRUE(std_msgs::msg::typesupport_fastrtps_cpp::cdr_deserialize(cpp_in.cdr, cpp));
+  EXPECT_EQ(cpp.frame_id, expected);
+  // And both write the very bytes back.
+  EXPECT_EQ(c_bytes(c.msg), bytes);
+  EXPECT_EQ(cpp_bytes<std_msgs__msg__Header>(cpp), bytes);
+}
+
 TEST(UnwritableString, HeaderSerializerReturnsFalseAndTheEnclosingMessageStops)
 {
   // A C string whose size does not fit the uint32 length prefix (or that

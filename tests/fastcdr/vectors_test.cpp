@@ -2,6 +2,8 @@
 // exactly these bytes and read them back to the same values.
 #include <limits>
 #include <sstream>
+#include <string>
+#include <type_traits>
 
 #include "support.hpp"
 
@@ -300,6 +302,58 @@ TEST(Wire, NanAndInfinityPassThroughBitForBit)
   EXPECT_EQ(back.msg.speed, inf);
   EXPECT_TRUE(std::isnan(back.msg.yaw));
   EXPECT_TRUE(std::signbit(back.msg.yaw));
+}
+
+// Changes the n-th leaf field (in catalogue order, nested fields included) of
+// a filled message; leaf counts down to past zero once it has been changed.
+template<class M>
+void change_leaf(M & msg, int & leaf)
+{
+  msgdef::for_each(fields_of(msg), [&](const auto & f) {
+      auto & member = msg.*f.member;
+      using T = std::decay_t<decltype(member)>;
+      if constexpr (std::is_same_v<T, bool>) {
+        if (leaf-- == 0) {member = !member;}
+      } else if constexpr (std::is_arithmetic_v<T>) {
+        if (leaf-- == 0) {member = static_cast<T>(member + 1);}
+      } else if constexpr (std::is_same_v<T, std::string>) {
+        if (leaf-- == 0) {member += "x";}
+      } else if constexpr (std::is_same_v<T, rosidl_runtime_c__String>) {
+        if (leaf-- == 0) {set_string(member, std::string(member.data) + "x");}
+      } else {
+        change_leaf(member, leaf);
+      }
+    });
+}
+
+// The deserialization tests lean on equality: a message that differs in any
+// one field, nested ones included, must compare unequal, in C and in C++.
+TEST(Equality, EveryFieldOfEveryTypeTakesPart)
+{
+  for_each_type([](auto traits) {
+      using Tr = decltype(traits);
+      SCOPED_TRACE(Tr::name);
+      typename Tr::cpp_type cpp;
+      fill(cpp);
+      CMessage<typename Tr::c_type> c;
+      fill(c.msg);
+      int leaves = 0;
+      for (bool changed = true; changed; ++leaves) {
+        typename Tr::cpp_type cpp_other = cpp;
+        int leaf = leaves;
+        change_leaf(cpp_other, leaf);
+        changed = leaf < 0;
+        EXPECT_EQ(cpp == cpp_other, !changed) << "C++, field " << leaves;
+        EXPECT_EQ(cpp != cpp_other, changed) << "C++, field " << leaves;
+
+        CMessage<typename Tr::c_type> c_other;
+        fill(c_other.msg);
+        leaf = leaves;
+        change_leaf(c_other.msg, leaf);
+        EXPECT_EQ(Tr::are_equal(&c.msg, &c_other.msg), !changed) << "C, field " << leaves;
+      }
+      EXPECT_GT(leaves, 1);
+    });
 }
 
 }  // namespace

@@ -26,6 +26,9 @@ for f in include/velmari_messages/msg/control.h include/velmari_messages/msg/ego
     share/ament_index/resource_index/packages/std_msgs \
     share/ament_index/resource_index/packages/rosidl_typesupport_c \
     share/rosidl_typesupport_c/cmake/rosidl_typesupport_cConfig.cmake \
+    include/velmari_messages/msg/detail/control__struct.h include/velmari_messages/msg/detail/control__traits.hpp \
+    include/velmari_messages/srv/detail/add_three_ints__type_support.hpp \
+    include/std_msgs/msg/detail/header__struct.hpp include/std_msgs/msg/detail/header__traits.hpp \
     share/msgdef/cmake/msgdefConfig.cmake share/msgdef/c_messages/kind.cmake setup.bash; do
   expect "$f"
 done
@@ -44,3 +47,18 @@ cmake -S "$source/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
 cmake --build "$work/consumer" >/dev/null
 env -u LD_LIBRARY_PATH "$work/consumer/consumer"
 "$work/consumer/consumer_cpp"
+for kind in rosidl_typesupport_c rosidl_typesupport_introspection_c rosidl_typesupport_fastrtps_c \
+    rosidl_typesupport_cpp rosidl_typesupport_introspection_cpp rosidl_typesupport_fastrtps_cpp; do
+  env -u LD_LIBRARY_PATH "$work/consumer/consumer_$kind"
+done
+
+# The package's version file accepts the same major version, no later one.
+probe() {
+  cmake -S "$source/version" -B "$work/version" -DCMAKE_PREFIX_PATH="$prefix" -DWANTED="$1" \
+    >/dev/null 2>&1
+}
+probe 0.1 || { echo "find_package(velmari_messages 0.1) failed"; exit 1; }
+probe 0.1.0 || { echo "find_package(velmari_messages 0.1.0) failed"; exit 1; }
+! probe 0.2 || { echo "find_package(velmari_messages 0.2) accepted 0.1"; exit 1; }
+! probe 1 || { echo "find_package(velmari_messages 1) accepted 0.1"; exit 1; }
+echo "version file ok"

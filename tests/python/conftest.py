@@ -96,7 +96,7 @@ def message_classes():
         imported = importlib.import_module(module)
         classes += [value for value in vars(imported).values()
                     if isinstance(value, type) and hasattr(value, '_FIELDS')
-                    and value.__module__ == module]
+                    and value.__module__.rpartition('.')[0] == module]
     return classes
 
 

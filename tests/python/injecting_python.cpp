@@ -18,7 +18,8 @@
 // It also hands out the rcutils default allocator (used by the C messages and
 // their strings); a script fails its allocations from some point on by
 // calling the exported inject_failing_allocations(allowed) through ctypes
-// (allowed < 0: never fail).
+// (allowed < 0: never fail), and counts the blocks not given back yet
+// (injected_live_allocations()).
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 #include <dlfcn.h>
@@ -231,10 +232,18 @@ rosidl_typesupport_c__get_service_type_support_handle__velmari_messages__srv__Ad
     "rosidl_typesupport_c__get_service_type_support_handle__velmari_messages__srv__AddThreeInts");
 }
 
-// The default allocator, failing once the allowed number of allocations is used up.
+// The default allocator, failing once the allowed number of allocations is
+// used up, and counting the blocks it has handed out and not got back.
 namespace
 {
 long allocations_allowed = -1;
+long live_blocks = 0;
+
+void * counted(void * block)
+{
+  live_blocks += block != nullptr;
+  return block;
+}
 
 bool may_allocate()
 {
@@ -249,21 +258,34 @@ bool may_allocate()
   return true;
 }
 
-void * allocate(size_t size, void *) {return may_allocate() ? std::malloc(size) : nullptr;}
-void deallocate(void * pointer, void *) {std::free(pointer);}
+void * allocate(size_t size, void *) {return may_allocate() ? counted(std::malloc(size)) : nullptr;}
+void deallocate(void * pointer, void *)
+{
+  live_blocks -= pointer != nullptr;
+  std::free(pointer);
+}
 void * reallocate(void * pointer, size_t size, void *)
 {
-  return may_allocate() ? std::realloc(pointer, size) : nullptr;
+  if (!may_allocate()) {
+    return nullptr;
+  }
+  void * block = std::realloc(pointer, size);
+  return pointer ? block : counted(block);
 }
 void * zero_allocate(size_t count, size_t size, void *)
 {
-  return may_allocate() ? std::calloc(count, size) : nullptr;
+  return may_allocate() ? counted(std::calloc(count, size)) : nullptr;
 }
 }  // namespace
 
 extern "C" void inject_failing_allocations(long allowed)
 {
   allocations_allowed = allowed;
+}
+
+extern "C" long injected_live_allocations()
+{
+  return live_blocks;
 }
 
 extern "C" rcutils_allocator_t rcutils_get_default_allocator(void)

@@ -61,10 +61,21 @@ def test_defaults_are_zero_and_nested_messages_default_constructed():
 
 def test_keyword_construction_and_unknown_fields():
     assert Num(num=5).num == 5
-    with pytest.raises(TypeError, match='velocity'):
-        Num(velocity=1)
+    with pytest.raises(TypeError, match=r'Num\(\) has no field\(s\) speed, velocity'):
+        Num(velocity=1, speed=2, num=3)
     with pytest.raises(TypeError):
         Num(5)
+
+
+def test_every_class_constructor_fills_every_slot_in_table_order():
+    for cls in message_classes():
+        message = cls()
+        fields = [field for field, _, _ in cls._FIELDS]
+        assert [d.__name__ for d in cls._SLOT_DESCRIPTORS] == ['_' + f for f in fields]
+        for field, descriptor in zip(fields, cls._SLOT_DESCRIPTORS):
+            assert descriptor.__get__(message, cls) is getattr(message, field), field
+        given = cls(**{field: getattr(cls(), field) for field in fields})
+        assert given == message
 
 
 @pytest.mark.parametrize('cls, field, value, error', [
@@ -72,6 +83,7 @@ def test_keyword_construction_and_unknown_fields():
     (Control, 'mode', 2**31, OverflowError),
     (Control, 'mode', 1.5, TypeError),
     (Control, 'throttle', 'fast', TypeError),
+    (Control, 'throttle', True, TypeError),
     (Control, 'header', Time(), TypeError),
     (Zodizu610, 'status', 256, OverflowError),
     (Zodizu610, 'status', -1, OverflowError),

@@ -198,3 +198,73 @@ def test_failed_allocation_is_a_memory_error_and_changes_nothing():
     first_filled = fills.index('filled 2 100')
     assert set(fills[:first_filled]) == {'MemoryError 1 6'}
     assert set(fills[first_filled:]) == {'filled 2 100'}
+
+
+SWEEP_SCRIPT = '''
+import ctypes
+from builtin_interfaces.msg import Time
+from navunit_common_msgs.msg import VelmariEgoCache, Zodizu610
+from std_msgs.msg import Header
+from velmari_messages.msg import Control, EgoState, Num
+from velmari_messages.srv import AddThreeInts
+
+api = ctypes.pythonapi
+api.PyCapsule_GetPointer.restype = ctypes.c_void_p
+api.PyCapsule_GetPointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
+program = ctypes.CDLL(None)
+inject = program.inject_failing_allocations
+inject.argtypes = [ctypes.c_long]
+live = program.injected_live_allocations
+live.restype = ctypes.c_long
+pointer = lambda capsule: api.PyCapsule_GetPointer(capsule, None)
+
+
+def with_strings(cls, text):
+    values = {}
+    for field, ros_type in cls.get_fields_and_field_types().items():
+        if ros_type == 'string':
+            values[field] = text
+        elif '/' in ros_type:
+            values[field] = with_strings(type(getattr(cls(), field)), text)
+    return cls(**values)
+
+
+for cls in (Time, Header, Zodizu610, VelmariEgoCache, Control, EgoState, Num,
+            AddThreeInts.Request, AddThreeInts.Response):
+    type(cls).__import_type_support__()
+    create = ctypes.CFUNCTYPE(ctypes.c_void_p)(pointer(cls._CREATE_ROS_MESSAGE))
+    destroy = ctypes.CFUNCTYPE(None, ctypes.c_void_p)(pointer(cls._DESTROY_ROS_MESSAGE))
+    fill = ctypes.PYFUNCTYPE(ctypes.c_bool, ctypes.py_object, ctypes.c_void_p)(
+        pointer(cls._CONVERT_FROM_PY))
+    read = ctypes.PYFUNCTYPE(ctypes.py_object, ctypes.c_void_p)(pointer(cls._CONVERT_TO_PY))
+    before, after = with_strings(cls, 'before'), with_strings(cls, 'after' * 20)
+    c = create()
+    assert fill(before, c)
+    for allowed in range(100):
+        blocks = live()
+        inject(allowed)
+        try:
+            filled = fill(after, c)
+        except MemoryError:
+            filled = False
+        inject(-1)
+        assert live() == blocks, f'{cls.__name__}: blocks leaked with {allowed} allocations'
+        if filled:
+            assert read(c) == after
+            break
+        assert read(c) == before, f'{cls.__name__}: changed by a fill that failed'
+    print(cls.__name__, allowed)
+    destroy(c)
+'''
+
+
+@pytest.mark.skipif(not os.environ.get('MSGDEF_INJECTING_PYTHON'),
+                    reason='injecting interpreter not built')
+def test_every_allocation_of_every_type_can_fail_without_a_leak_or_a_change():
+    done = subprocess.run([os.environ['MSGDEF_INJECTING_PYTHON'], '-c', SWEEP_SCRIPT],
+                          capture_output=True, text=True, timeout=60)
+    assert done.returncode == 0, done.stderr
+    needed = dict(line.split() for line in done.stdout.splitlines())
+    # Every string a message holds costs allocations; a message without one, none.
+    assert {name for name, count in needed.items() if count != '0'} == {
+        'Header', 'Zodizu610', 'Control', 'EgoState'}

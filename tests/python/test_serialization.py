@@ -94,6 +94,17 @@ def test_bad_data_raises_instead_of_crashing():
         deserialize_message(bytes(huge_string), Control)
 
 
+def test_read_messages_are_built_without_the_constructor_but_hold_valid_values():
+    message = Control(valid=True, mode=-2, throttle=0.5, header=Header(frame_id='base'))
+    for _ in range(3):  # the class's serializer support is looked up once, then kept
+        back = deserialize_message(serialize_message(message), Control)
+        assert type(back) is Control and type(back.header) is Header and back == message
+    # A NUL inside a frame id is valid CDR but no Python message may hold it.
+    data = LITTLE_ENDIAN_CDR + bytes.fromhex('00000000' '00000000' '04000000' '61006200')
+    with pytest.raises(ValueError, match='frame_id must not contain NUL'):
+        deserialize_message(data, Header)
+
+
 def test_frame_id_that_is_not_utf8_is_an_error():
     data = LITTLE_ENDIAN_CDR + bytes.fromhex('00000000' '00000000' '02000000' 'ff00')
     with pytest.raises(UnicodeDecodeError):

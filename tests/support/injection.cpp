@@ -26,23 +26,38 @@ namespace injection
 Calls calls;
 Plan plan;
 std::vector<void *> deallocated;
+long live = 0;
 
 void reset()
 {
   calls = Calls{};
   plan = Plan{};
   deallocated.clear();
+  live = 0;
 }
 
 namespace
 {
 
+// Counts one call among all allocating ones; true when it is to fail.
+bool fails_overall()
+{
+  return ++calls.any == plan.fail_any_at;
+}
+
+void * tracked(void * block)
+{
+  live += block != nullptr;
+  return block;
+}
+
 void * allocate(size_t size, void *)
 {
-  if (++calls.allocate == plan.fail_allocate_at) {
+  const bool fail = fails_overall();
+  if (++calls.allocate == plan.fail_allocate_at || fail) {
     return nullptr;
   }
-  return std::malloc(size);
+  return tracked(std::malloc(size));
 }
 
 void deallocate(void * pointer, void *)
@@ -50,21 +65,27 @@ void deallocate(void * pointer, void *)
   if (pointer) {
     ++calls.deallocate;
     deallocated.push_back(pointer);
+    --live;
   }
   std::free(pointer);
 }
 
 void * reallocate(void * pointer, size_t size, void *)
 {
-  return std::realloc(pointer, size);
+  if (fails_overall()) {
+    return nullptr;
+  }
+  void * block = std::realloc(pointer, size);
+  return pointer ? block : tracked(block);
 }
 
 void * zero_allocate(size_t count, size_t size, void *)
 {
-  if (++calls.zero_allocate == plan.fail_zero_allocate_at) {
+  const bool fail = fails_overall();
+  if (++calls.zero_allocate == plan.fail_zero_allocate_at || fail) {
     return nullptr;
   }
-  return std::calloc(count, size);
+  return tracked(std::calloc(count, size));
 }
 
 #if defined(_WIN32)

@@ -16,6 +16,7 @@ struct Calls
   int allocate = 0;
   int deallocate = 0;  // non-null pointers only
   int zero_allocate = 0;
+  int any = 0;  // allocate, zero_allocate and reallocate together
   int header_init = 0;
   int header_fini = 0;
   int header_copy = 0;
@@ -26,12 +27,16 @@ struct Plan
 {
   int fail_allocate_at = 0;  // 1-based index of the allocate call that fails; 0: none
   int fail_zero_allocate_at = 0;
+  int fail_any_at = 0;  // 1-based index among allocate, zero_allocate and reallocate calls
   bool fail_header_copy = false;
 };
 
 extern Calls calls;
 extern Plan plan;
 extern std::vector<void *> deallocated;  // every non-null pointer given to deallocate
+// Blocks from the allocator not given back yet (a block the C runtime's
+// realloc moved still counts once).
+extern long live;
 
 // Clears counters and plan.
 void reset();

@@ -10,6 +10,7 @@
 #include "cdr_bytes.hpp"
 #include "errors.hpp"
 #include "field_values.hpp"
+#include "msgdef/yaml_text.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
 
 namespace
@@ -64,7 +65,19 @@ TEST(FieldValues, IntegerRangesAreExact)
     {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "9223372036854775808", nullptr},
     {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "+7", "7"},
     {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "7x", nullptr},
-    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "0x10", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "0x10", "16"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "-0X7fffffffffffffff", "-9223372036854775807"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "0o777", "511"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "010", nullptr},  // octal or decimal?
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "00", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "0o8", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "0x", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "+-1", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT8, "0xff", "255"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT8, "0x100", nullptr},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT8, "-0", "0"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT64, "0xffffffffffffffff", "18446744073709551615"},
+    {rosidl_typesupport_introspection_c__ROS_TYPE_UINT64, "0x10000000000000000", nullptr},
     {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "1.0", nullptr},
     {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, "", nullptr},
     {rosidl_typesupport_introspection_c__ROS_TYPE_INT64, " 1", nullptr},
@@ -88,6 +101,9 @@ TEST(FieldValues, FloatsReadBackExactlyAndRefuseWhatDoesNotFit)
     {f32, "-2.5e-3", "-0.0025"},
     {f32, "3.4028235e38", "3.4028235e+38"},
     {f32, "3.40282356e38", "3.4028235e+38"},  // rounds down to the largest float
+    {f32, "1e-45", "1.0e-45"},                  // a '.' and a signed exponent: a float to YAML 1.1 too
+    {f32, "-1e-4", "-1.0e-04"},
+    {f32, "16777216", "16777216.0"},
     {f32, "3.4028236e38", nullptr},
     {f32, "-3.5e38", nullptr},
     {f32, "1e-50", "0.0"},
@@ -95,7 +111,9 @@ TEST(FieldValues, FloatsReadBackExactlyAndRefuseWhatDoesNotFit)
     {f32, ".inf", ".inf"},
     {f32, "-.inf", "-.inf"},
     {f64, "0.1", "0.1"},
-    {f64, "1e308", "1e+308"},
+    {f64, "1e308", "1.0e+308"},
+    {f64, "1e16", "1.0e+16"},
+    {f64, "5e-324", "5.0e-324"},
     {f64, "1e309", nullptr},
     {f64, "-0.0", "-0.0"},
     {f64, "2.", "2.0"},
@@ -122,13 +140,36 @@ TEST(FieldValues, FloatsReadBackExactlyAndRefuseWhatDoesNotFit)
 TEST(FieldValues, BoolsAcceptOnlyTheirSpellingsAndPrintAnyNonZeroByteAsTrue)
 {
   const auto b = rosidl_typesupport_introspection_c__ROS_TYPE_BOOLEAN;
-  EXPECT_EQ(parse(b, "true").text, "true");
-  EXPECT_EQ(parse(b, "False").text, "false");
-  EXPECT_EQ(parse(b, "1").text, "true");
-  EXPECT_FALSE(parse(b, "maybe").ok);
-  EXPECT_FALSE(parse(b, "2").ok);
+  for (const char * yes : {"true", "True", "TRUE", "1"}) {
+    EXPECT_EQ(parse(b, yes).text, "true") << yes;
+  }
+  for (const char * no : {"false", "False", "FALSE", "0"}) {
+    EXPECT_EQ(parse(b, no).text, "false") << no;
+  }
+  for (const char * bad : {"maybe", "2", "tRUE", "yes", "on", ""}) {
+    EXPECT_FALSE(parse(b, bad).ok) << bad;
+  }
   unsigned char raw = 2;
   EXPECT_EQ(velmsg::primitive_kind(b)->format(&raw), "true");
+}
+
+TEST(YamlText, StringsAreAlwaysValidYaml)
+{
+  using msgdef::yaml::format_string;
+  EXPECT_EQ(format_string(""), "''");
+  EXPECT_EQ(format_string("it's"), "'it''s'");
+  EXPECT_EQ(format_string("\xc3\xbc \xe2\x82\xac \xf0\x9f\x98\x80"), "'\xc3\xbc \xe2\x82\xac \xf0\x9f\x98\x80'");
+  EXPECT_EQ(format_string("a\"b\\c\n"), "\"a\\\"b\\\\c\\x0a\"");
+  // bytes outside UTF-8: a stray continuation, a lead cut short, an overlong form, a surrogate
+  EXPECT_EQ(format_string("\x80"), "\"\\x80\"");
+  EXPECT_EQ(format_string("x\xe2\x82"), "\"x\\xe2\\x82\"");
+  EXPECT_EQ(format_string("\xc0\xaf"), "\"\\xc0\\xaf\"");
+  EXPECT_EQ(format_string("\xed\xa0\x80"), "\"\\xed\\xa0\\x80\"");
+  // characters YAML readers take for line breaks or a byte order mark
+  EXPECT_EQ(format_string("\xc2\x85"), "\"\\x85\"");
+  EXPECT_EQ(format_string("\xe2\x80\xa8"), "\"\\u2028\"");
+  EXPECT_EQ(format_string("\xef\xbb\xbf"), "\"\\ufeff\"");
+  EXPECT_EQ(format_string(std::string("a\0b", 3)), "\"a\\x00b\"");
 }
 
 TEST(FieldValues, CodesWithoutValueKindAreNamed)

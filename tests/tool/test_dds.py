@@ -1,9 +1,11 @@
 """velmsg pub/echo over Fast-DDS on the loopback interface: N messages of every
-type arrive intact, across the C and C++ flavours, within a bounded time."""
+type arrive intact, across the C and C++ flavours; ROS 2 topic names; echo's
+ends. Every participant stays on 127.0.0.1 (ROS_LOCALHOST_ONLY is never 0 here);
+how fast pub finds an echo is measured by bench/velmsg_pub_latency.sh."""
 import os
 import random
+import signal
 import subprocess
-import time
 
 import pytest
 
@@ -12,6 +14,7 @@ from velmsg_driver import VELMSG, ok, run, shipped_types
 MESSAGES, _ = shipped_types()
 COUNT = 5
 ENV = dict(os.environ, ROS_DOMAIN_ID=str(random.randint(100, 232)))
+ENV.pop("ROS_LOCALHOST_ONLY", None)
 
 
 def message_args(type_name):
@@ -26,9 +29,8 @@ def message_args(type_name):
 @pytest.mark.parametrize("pub_flags,echo_flags", [([], ["--cpp"]), (["--cpp"], [])], ids=["c-to-cpp", "cpp-to-c"])
 def test_every_message_arrives_intact(type_name, pub_flags, echo_flags):
     args = message_args(type_name)
-    expected = ok("decode", type_name, "--hex", input=ok("encode", type_name, *args).out).text
+    expected = ok("decode", type_name, input=ok("encode", type_name, *args).out).text
     topic = f"velmsg_test/{type_name.split('/')[-1].lower()}_{len(pub_flags)}"
-    started = time.monotonic()
     echo = subprocess.Popen([VELMSG, "echo", type_name, topic, "--count", str(COUNT), "--timeout", "20",
                              *echo_flags], stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
     try:
@@ -42,7 +44,6 @@ def test_every_message_arrives_intact(type_name, pub_flags, echo_flags):
     assert pub.text.count("published ") == COUNT
     assert echo.returncode == 0, err.decode()
     assert out.decode().split("---\n") == [expected] * COUNT + [""]
-    assert time.monotonic() - started < 30
 
 
 @pytest.mark.parametrize("pub_flags,echo_flags,arrives", [
@@ -65,14 +66,54 @@ def test_best_effort_matches_as_in_dds(pub_flags, echo_flags, arrives):
     assert (echo.returncode, out) == ((0, b"num: 3\n---\n") if arrives else (4, b""))
 
 
-def test_echo_without_publisher_times_out_with_exit_4():
-    started = time.monotonic()
+def test_a_leading_slash_names_the_same_topic():
+    echo = subprocess.Popen([VELMSG, "echo", "velmari_messages/msg/Num", "velmsg_test/slash", "--count", "1",
+                             "--timeout", "20"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
+    try:
+        pub = run("pub", "velmari_messages/msg/Num", "/velmsg_test/slash", "num=4", "--wait", "10", env=ENV, timeout=30)
+        out, _ = echo.communicate(timeout=30)
+    finally:
+        echo.kill()
+        echo.wait()
+    assert pub.code == 0 and pub.text == "published velmari_messages/msg/Num #1 on /velmsg_test/slash\n", pub.err
+    assert (echo.returncode, out) == (0, b"num: 4\n---\n")
+
+
+def test_a_dds_name_given_as_topic_gets_a_note():
+    result = run("pub", "velmari_messages/msg/Num", "rt/velmsg_test/x", "--wait", "0", env=ENV, timeout=20)
+    assert result.code == 0, result.err
+    assert "ROS 2 topic /rt/velmsg_test/x is DDS topic rt/rt/velmsg_test/x; for DDS topic rt/velmsg_test/x " \
+        "give velmsg_test/x" in result.err
+
+
+def test_echo_runs_until_interrupted():
+    echo = subprocess.Popen([VELMSG, "echo", "velmari_messages/msg/Num", "velmsg_test/forever"],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
+    try:
+        pub = run("pub", "velmari_messages/msg/Num", "velmsg_test/forever", "num=5", "--count", "2", "--rate", "20",
+                  "--wait", "10", env=ENV, timeout=30)
+        assert pub.code == 0, pub.err
+        # still running after the messages: nothing but an interrupt ends it
+        with pytest.raises(subprocess.TimeoutExpired):
+            echo.wait(timeout=1)
+        echo.send_signal(signal.SIGINT)
+        out, err = echo.communicate(timeout=20)
+    finally:
+        echo.kill()
+        echo.wait()
+    assert (echo.returncode, out) == (0, b"num: 5\n---\nnum: 5\n---\n"), err
+
+
+def test_echo_without_publisher_times_out_with_exit_4_and_says_how_to_reach_further():
     result = run("echo", "velmari_messages/msg/Num", "velmsg_test/silent", "--count", "1", "--timeout", "1",
                  env=ENV, timeout=20)
     assert result.code == 4
     assert result.out == b""
-    assert "received 0 of 1 messages on rt/velmsg_test/silent" in result.err
-    assert time.monotonic() - started < 10
+    assert "received 0 of 1 messages on /velmsg_test/silent" in result.err
+    assert "no publisher on /velmsg_test/silent (DDS topic rt/velmsg_test/silent) matched" in result.err
+    assert "127.0.0.1" in result.err and "ROS_LOCALHOST_ONLY=0" in result.err
+    # without --count, a timeout with nothing received is a timeout too
+    assert run("echo", "velmari_messages/msg/Num", "velmsg_test/silent", "--timeout", "0.5", env=ENV).code == 4
 
 
 def test_pub_without_subscriber_stops_by_itself():
@@ -80,10 +121,13 @@ def test_pub_without_subscriber_stops_by_itself():
                  "--rate", "20", "--wait", "0.2", env=ENV, timeout=20)
     assert result.code == 0, result.err
     assert result.text.count("published ") == 2
-    assert "warning: no subscriber on rt/velmsg_test/nobody" in result.err
+    assert "warning: no subscriber on /velmsg_test/nobody (DDS topic rt/velmsg_test/nobody)" in result.err
+    assert "ROS_LOCALHOST_ONLY=0" in result.err
 
 
-def test_bad_domain_is_a_usage_error():
-    env = dict(ENV, ROS_DOMAIN_ID="300")
+@pytest.mark.parametrize("variable,value", [("ROS_DOMAIN_ID", "300"), ("ROS_DOMAIN_ID", "x"),
+                                            ("ROS_LOCALHOST_ONLY", "yes"), ("ROS_LOCALHOST_ONLY", "2")])
+def test_bad_environment_is_a_usage_error(variable, value):
+    env = dict(ENV, **{variable: value})
     result = run("echo", "velmari_messages/msg/Num", "t", "--timeout", "1", env=env)
-    assert result.code == 2 and "ROS_DOMAIN_ID" in result.err
+    assert result.code == 2 and variable in result.err, result.err

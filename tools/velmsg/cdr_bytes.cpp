@@ -2,12 +2,15 @@
 
 #include <cctype>
 #include <cstdio>
+#include <algorithm>
 #include <exception>
 
 #include "errors.hpp"
+#include "field_values.hpp"
 #include "fastcdr/Cdr.h"
 #include "fastcdr/FastBuffer.h"
 #include "fastcdr/exceptions/Exception.h"
+#include "rosidl_typesupport_introspection_c/field_types.h"
 
 namespace velmsg
 {
@@ -77,6 +80,114 @@ void require_faithful(
   }
 }
 
+std::string hex_byte(uint8_t byte)
+{
+  static const char digits[] = "0123456789abcdef";
+  return {digits[byte >> 4], digits[byte & 0xf]};
+}
+
+// Walks the bytes of one message along its description, as the wire rules lay
+// it out, and says what is wrong and where before any deserializer sees them:
+// the field where the input ends and how many bytes it would need, a bool
+// byte that is neither 0 nor 1, a string without its closing NUL.
+class LayoutCheck
+{
+public:
+  LayoutCheck(const uint8_t * data, size_t size, size_t origin, bool little_endian)
+  : data_(data), size_(size), origin_(origin), little_endian_(little_endian), at_(origin) {}
+
+  // Returns where the message ends (an offset into the input).
+  size_t walk(const MessageDescription & description, const std::string & prefix = "")
+  {
+    for (const FieldDescription & field : description.fields) {
+      std::string path = prefix.empty() ? field.name : prefix + "." + field.name;
+      if (field.nested) {
+        walk(*field.nested, path);
+      } else if (field.type_id == rosidl_typesupport_introspection_c__ROS_TYPE_STRING) {
+        string(field, path);
+      } else if (const PrimitiveKind * kind = primitive_kind(field.type_id)) {
+        primitive(*kind, path);
+      } else {
+        throw bad_input("field '" + path + "' has a type this tool cannot read");
+      }
+    }
+    return at_;
+  }
+
+private:
+  void align(size_t width)
+  {
+    at_ += (width - (at_ - origin_) % width) % width;
+  }
+
+  void need(size_t bytes, const std::string & what)
+  {
+    if (at_ > size_ || bytes > size_ - at_) {
+      throw bad_input("the input ends inside " + what + ": the message needs at least " +
+              std::to_string(at_ + bytes) + " bytes, the input has " + std::to_string(size_));
+    }
+  }
+
+  void primitive(const PrimitiveKind & kind, const std::string & path)
+  {
+    align(kind.width);
+    size_t start = at_;
+    need(kind.width, "field '" + path + "' (" + kind.name + " at byte " + std::to_string(start) + ")");
+    if (kind.type_id == rosidl_typesupport_introspection_c__ROS_TYPE_BOOLEAN && data_[start] > 1) {
+      throw bad_input("byte " + std::to_string(start) + " holds " + hex_byte(data_[start]) +
+              ", but field '" + path + "' is a bool (00 or 01)");
+    }
+    at_ += kind.width;
+  }
+
+  void string(const FieldDescription & field, const std::string & path)
+  {
+    align(4);
+    size_t start = at_;
+    std::string what = "field '" + path + "' (string at byte " + std::to_string(start) + ")";
+    need(4, what);
+    uint32_t length = 0;
+    for (int i = 0; i < 4; ++i) {
+      uint32_t byte = data_[start + (little_endian_ ? 3 - i : i)];
+      length = (length << 8) | byte;
+    }
+    at_ += 4;
+    if (length == 0) {
+      throw bad_input(what + " has length 0, but a CDR string counts its closing NUL, so 1 is the least");
+    }
+    need(length, what + ", " + std::to_string(length) + " bytes long,");
+    size_t last = at_ + length - 1;
+    if (data_[last] != 0) {
+      throw bad_input(what + " does not end with a NUL: its last byte, byte " + std::to_string(last) +
+              ", holds " + hex_byte(data_[last]));
+    }
+    if (field.string_upper_bound && length - 1 > field.string_upper_bound) {
+      throw bad_input(what + " holds " + std::to_string(length - 1) + " characters, more than its bound of " +
+              std::to_string(field.string_upper_bound));
+    }
+    at_ += length;
+  }
+
+  const uint8_t * data_;
+  size_t size_;
+  size_t origin_;
+  bool little_endian_;
+  size_t at_;
+};
+
+// Only plain CDR (00 00 big-endian, 00 01 little-endian) carries these messages.
+void check_encapsulation(const std::string & what, const uint8_t * data, size_t size)
+{
+  if (size < kEncapsulationSize) {
+    throw bad_input(what + ": " + std::to_string(size) +
+            " bytes, shorter than the 4-byte encapsulation header (for a bare message body give --bare)");
+  }
+  if (data[0] != 0 || data[1] > 1) {
+    throw bad_input(what + ": the input does not start with the encapsulation header of plain CDR "
+            "(00 01 00 00, or 00 00 00 00 big-endian); for a bare message body give --bare");
+  }
+}
+
 }  // namespace
 
 size_t cdr_size(const MessageType & type, const void * message, bool encapsulation)
@@ -113,13 +224,7 @@ size_t read_cdr(
   const auto & callbacks = type.serializer();
   std::string what = "the bytes do not form a " + type.name().text();
   if (encapsulation) {
-    // Only plain CDR (00 00 big-endian, 00 01 little-endian) carries these messages.
-    if (size < kEncapsulationSize) {
-      throw bad_input(what + ": " + std::to_string(size) + " bytes, shorter than the encapsulation header");
-    }
-    if (data[0] != 0 || data[1] > 1) {
-      throw bad_input(what + ": the encapsulation is not plain CDR (00 00 or 00 01)");
-    }
+    check_encapsulation(what, data, size);
   }
   eprosima::fastcdr::FastBuffer fast_buffer(
     reinterpret_cast<char *>(const_cast<uint8_t *>(data)), size);
@@ -132,8 +237,8 @@ size_t read_cdr(
     if (!callbacks.cdr_deserialize(cdr, message)) {
       throw bad_input(what + " (the deserializer refused them)");
     }
-  } catch (const eprosima::fastcdr::exception::Exception & error) {
-    throw bad_input(what + " (" + std::to_string(size) + " bytes): " + error.what());
+  } catch (const eprosima::fastcdr::exception::Exception &) {
+    throw bad_input(what + ": the deserializer could not read its " + std::to_string(size) + " bytes");
   } catch (const std::bad_alloc &) {
     throw bad_input(what + ": they announce more data than can be held");
   } catch (const std::length_error &) {
@@ -149,10 +254,26 @@ void decode_cdr(
   if (bytes.empty()) {
     throw bad_input("no bytes to decode: the input is empty");
   }
+  size_t origin = encapsulation ? kEncapsulationSize : 0;
+  if (encapsulation) {
+    check_encapsulation("the bytes do not form a " + type.name().text(), bytes.data(), bytes.size());
+  }
+  bool little_endian = !encapsulation || bytes[1] == 1;
+  size_t end = 0;
+  try {
+    end = LayoutCheck(bytes.data(), bytes.size(), origin, little_endian).walk(type.description());
+  } catch (const ToolError & error) {
+    throw bad_input("the bytes do not form a " + type.name().text() + ": " + error.what());
+  }
   size_t used = read_cdr(type, bytes.data(), bytes.size(), message, encapsulation);
   require_faithful(type, bytes.data(), used, message, encapsulation);
+  if (used != end) {
+    throw failure("the deserializer of " + type.name().text() + " read " + std::to_string(used) +
+            " bytes where the message has " + std::to_string(end));
+  }
+  // DDS pads a payload with up to 3 zero bytes to a multiple of 4.
   size_t rest = bytes.size() - used;
-  bool padding = encapsulation && rest < 4 && (bytes.size() % 4) == 0;
+  bool padding = rest < 4 && (bytes.size() - origin) % 4 == 0;
   for (size_t i = used; padding && i < bytes.size(); ++i) {
     padding = bytes[i] == 0;
   }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -38,6 +39,8 @@ namespace
 {
 
 constexpr double kAcknowledgementWait_s = 5.0;
+constexpr double kHeartbeatPeriod_s = 0.05;
+constexpr double kAnnouncementPeriod_s = 0.25;
 // Participants of one domain on this host that find each other by unicast discovery.
 constexpr uint32_t kParticipantsPerDomain = 32;
 
@@ -111,32 +114,25 @@ private:
   std::map<void *, std::unique_ptr<Message>> created_;
 };
 
-// A participant that talks over the loopback interface only; deletes what it made.
-class LoopbackParticipant
+// A participant on the domain of ROS_DOMAIN_ID with the topic; deletes what it made.
+// On the loopback interface only unless ROS_LOCALHOST_ONLY=0 asks for every interface.
+class TopicParticipant
 {
 public:
-  LoopbackParticipant(const MessageType & type, const std::string & topic)
+  TopicParticipant(const MessageType & type, const TopicName & topic)
   {
-    // Fast-DDS would turn the participant into a client of the discovery
-    // servers this variable names, wherever they are.
-    unsetenv("ROS_DISCOVERY_SERVER");
     auto factory = dds::DomainParticipantFactory::get_instance();
     dds::DomainParticipantQos qos = dds::PARTICIPANT_QOS_DEFAULT;
     qos.name("velmsg");
-    // UDP on 127.0.0.1 only, and discovery by unicast to the well-known ports
-    // of the first participants there: no multicast group is joined or sent to.
-    auto udp = std::make_shared<eprosima::fastdds::rtps::UDPv4TransportDescriptor>();
-    udp->interfaceWhiteList.push_back("127.0.0.1");
-    udp->maxInitialPeersRange = kParticipantsPerDomain;
-    qos.transport().user_transports.push_back(udp);
-    qos.transport().use_builtin_transports = false;
-    eprosima::fastrtps::rtps::Locator_t loopback;
-    loopback.kind = LOCATOR_KIND_UDPv4;
-    eprosima::fastrtps::rtps::IPLocator::setIPv4(loopback, 127, 0, 0, 1);
-    loopback.port = 0;  // 0: the well-known port of the participant
-    qos.wire_protocol().builtin.metatrafficUnicastLocatorList.push_back(loopback);
-    qos.wire_protocol().builtin.initialPeersList.push_back(loopback);
-    qos.wire_protocol().default_unicast_locator_list.push_back(loopback);
+    if (localhost_only_from_environment()) {
+      restrict_to_loopback(qos);
+    }
+    // A participant that learns of a new one by unicast discovery does not
+    // answer it at once; the newcomer hears of it at its next announcement.
+    // Announcing often lets a pub find an echo that runs already in a fraction
+    // of a second, rather than in up to 3 s (Fast-DDS's default period).
+    qos.wire_protocol().builtin.discovery_config.leaseDuration_announcementperiod =
+      eprosima::fastrtps::Duration_t(kAnnouncementPeriod_s);
     participant_.reset(factory->create_participant(domain_from_environment(), qos));
     if (!participant_) {
       throw failure("cannot create a DDS participant on domain " +
@@ -146,9 +142,9 @@ public:
     if (support.register_type(participant_.get()) != ReturnCode_t::RETCODE_OK) {
       throw failure("cannot register the DDS type " + type.dds_type_name());
     }
-    topic_ = participant_->create_topic("rt/" + topic, support.get_type_name(), dds::TOPIC_QOS_DEFAULT);
+    topic_ = participant_->create_topic(topic.dds, support.get_type_name(), dds::TOPIC_QOS_DEFAULT);
     if (!topic_) {
-      throw failure("cannot create the DDS topic rt/" + topic);
+      throw failure("cannot create the DDS topic " + topic.dds);
     }
   }
 
@@ -156,6 +152,39 @@ public:
   dds::Topic * topic() {return topic_;}
 
 private:
+  // UDP on 127.0.0.1 only, and discovery by unicast to the well-known ports of
+  // the first participants there: no multicast group is joined or sent to,
+  // whatever an XML profile of the environment set up.
+  static void restrict_to_loopback(dds::DomainParticipantQos & qos)
+  {
+    // Fast-DDS would turn the participant into a client of the discovery
+    // servers this variable names, wherever they are.
+    unsetenv("ROS_DISCOVERY_SERVER");
+    auto udp = std::make_shared<eprosima::fastdds::rtps::UDPv4TransportDescriptor>();
+    udp->interfaceWhiteList.push_back("127.0.0.1");
+    udp->maxInitialPeersRange = kParticipantsPerDomain;
+    qos.transport().user_transports.clear();
+    qos.transport().user_transports.push_back(udp);
+    qos.transport().use_builtin_transports = false;
+    eprosima::fastrtps::rtps::Locator_t loopback;
+    loopback.kind = LOCATOR_KIND_UDPv4;
+    eprosima::fastrtps::rtps::IPLocator::setIPv4(loopback, 127, 0, 0, 1);
+    loopback.port = 0;  // 0: the well-known port of the participant
+    auto & wire = qos.wire_protocol();
+    wire.builtin.discovery_config.discoveryProtocol = eprosima::fastrtps::rtps::DiscoveryProtocol_t::SIMPLE;
+    wire.builtin.discovery_config.m_DiscoveryServers.clear();
+    wire.builtin.metatrafficMulticastLocatorList.clear();
+    wire.builtin.metatrafficUnicastLocatorList.clear();
+    wire.builtin.metatrafficUnicastLocatorList.push_back(loopback);
+    wire.builtin.initialPeersList.clear();
+    wire.builtin.initialPeersList.push_back(loopback);
+    wire.default_multicast_locator_list.clear();
+    wire.default_unicast_locator_list.clear();
+    wire.default_unicast_locator_list.push_back(loopback);
+    wire.default_external_unicast_locators.clear();
+    wire.builtin.metatraffic_external_unicast_locators.clear();
+  }
+
   struct Deleter
   {
     void operator()(dds::DomainParticipant * participant) const
@@ -167,6 +196,17 @@ private:
   std::unique_ptr<dds::DomainParticipant, Deleter> participant_;
   dds::Topic * topic_ = nullptr;
 };
+
+// Said when no peer matched: what velmsg's network reaches, and how to reach further.
+std::string reach_hint(const char * peers)
+{
+  std::string where = localhost_only_from_environment() ?
+    "velmsg talks over 127.0.0.1 only, so it finds " + std::string(peers) +
+    " that use the loopback interface too (ROS 2 nodes started with ROS_LOCALHOST_ONLY=1); "
+    "ROS_LOCALHOST_ONLY=0 reaches every interface" :
+    std::string("ROS_LOCALHOST_ONLY=0: every interface");
+  return "domain " + std::to_string(domain_from_environment()) + " (ROS_DOMAIN_ID); " + where;
+}
 
 // Reliable (or best effort) and volatile as ROS 2's profiles; every sample is
 // kept until acknowledged or taken, and payloads grow with the message.
@@ -189,6 +229,20 @@ std::chrono::duration<double> seconds(double s)
 
 }  // namespace
 
+bool localhost_only_from_environment()
+{
+  const char * text = std::getenv("ROS_LOCALHOST_ONLY");
+  std::string value = text ? text : "";
+  if (value.empty() || value == "1") {
+    return true;
+  }
+  if (value == "0") {
+    return false;
+  }
+  throw usage_error("ROS_LOCALHOST_ONLY must be 1 (loopback only) or 0 (every interface), not '" + value +
+          "'");
+}
+
 uint32_t domain_from_environment()
 {
   const char * text = std::getenv("ROS_DOMAIN_ID");
@@ -204,37 +258,43 @@ uint32_t domain_from_environment()
 }
 
 void publish(
-  const MessageType & type, const Message & message, const std::string & topic,
+  const MessageType & type, const Message & message, const TopicName & topic,
   const PublishOptions & options, std::ostream & log)
 {
-  LoopbackParticipant loopback(type, topic);
-  dds::Publisher * publisher = loopback.participant()->create_publisher(dds::PUBLISHER_QOS_DEFAULT);
+  TopicParticipant participant(type, topic);
+  dds::Publisher * publisher = participant.participant()->create_publisher(dds::PUBLISHER_QOS_DEFAULT);
   dds::DataWriterQos qos = dds::DATAWRITER_QOS_DEFAULT;
   set_entity_qos(qos, options.best_effort);
-  dds::DataWriter * writer = publisher ? publisher->create_datawriter(loopback.topic(), qos) : nullptr;
+  // A subscriber that the writer has matched may not have matched the writer
+  // yet when the first message arrives, and drops it; it asks again after the
+  // next heartbeat, which by default comes 3 s later.
+  qos.reliable_writer_qos().times.heartbeatPeriod = eprosima::fastrtps::Duration_t(kHeartbeatPeriod_s);
+  dds::DataWriter * writer = publisher ? publisher->create_datawriter(participant.topic(), qos) : nullptr;
   if (!writer) {
-    throw failure("cannot create a DDS writer on rt/" + topic);
+    throw failure("cannot create a DDS writer on " + topic.dds);
   }
 
+  // Polled, not waited on a condition: the first match is what counts.
   auto deadline = Clock::now() + seconds(options.wait_for_subscriber_s);
   dds::PublicationMatchedStatus matched;
   while (writer->get_publication_matched_status(matched) == ReturnCode_t::RETCODE_OK &&
     matched.current_count == 0 && Clock::now() < deadline)
   {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   if (matched.current_count == 0) {
-    std::cerr << "velmsg: warning: no subscriber on rt/" << topic << " yet; publishing anyway"
-              << std::endl;
+    std::cerr << "velmsg: warning: no subscriber on " << topic.ros << " (DDS topic " << topic.dds <<
+      ") within " << options.wait_for_subscriber_s << " s; publishing anyway. " <<
+      reach_hint("subscribers") << std::endl;
   }
 
   auto period = std::chrono::duration_cast<Clock::duration>(seconds(1.0 / options.rate_hz));
   auto next = Clock::now();
   for (unsigned i = 1; i <= options.count; ++i) {
     if (!writer->write(const_cast<void *>(message.data()))) {
-      throw failure("DDS refused to publish message " + std::to_string(i) + " on rt/" + topic);
+      throw failure("DDS refused to publish message " + std::to_string(i) + " on " + topic.dds);
     }
-    log << "published " << type.name().text() << " #" << i << " on rt/" << topic << std::endl;
+    log << "published " << type.name().text() << " #" << i << " on " << topic.ros << std::endl;
     if (i < options.count) {
       next += period;
       std::this_thread::sleep_until(next);
@@ -248,17 +308,17 @@ void publish(
 }
 
 int echo(
-  const MessageType & type, const std::string & topic, const EchoOptions & options,
+  const MessageType & type, const TopicName & topic, const EchoOptions & options,
   std::ostream & out)
 {
-  LoopbackParticipant loopback(type, topic);
+  TopicParticipant participant(type, topic);
   dds::Subscriber * subscriber =
-    loopback.participant()->create_subscriber(dds::SUBSCRIBER_QOS_DEFAULT);
+    participant.participant()->create_subscriber(dds::SUBSCRIBER_QOS_DEFAULT);
   dds::DataReaderQos qos = dds::DATAREADER_QOS_DEFAULT;
   set_entity_qos(qos, options.best_effort);
-  dds::DataReader * reader = subscriber ? subscriber->create_datareader(loopback.topic(), qos) : nullptr;
+  dds::DataReader * reader = subscriber ? subscriber->create_datareader(participant.topic(), qos) : nullptr;
   if (!reader) {
-    throw failure("cannot create a DDS reader on rt/" + topic);
+    throw failure("cannot create a DDS reader on " + topic.dds);
   }
 
   interrupted = false;
@@ -267,9 +327,21 @@ int echo(
   std::signal(SIGTERM, on_signal);
 
   unsigned received = 0;
-  auto deadline = Clock::now() + seconds(options.timeout_s);
-  while (!interrupted && (!options.count || received < *options.count) && Clock::now() < deadline) {
+  bool ever_matched = false;
+  std::optional<Clock::time_point> deadline;
+  if (options.timeout_s) {
+    deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(seconds(*options.timeout_s));
+  }
+  while (!interrupted && (!options.count || received < *options.count) &&
+    (!deadline || Clock::now() < *deadline))
+  {
     reader->wait_for_unread_message(eprosima::fastrtps::Duration_t(0.1));
+    dds::SubscriptionMatchedStatus matched;
+    if (reader->get_subscription_matched_status(matched) == ReturnCode_t::RETCODE_OK &&
+      matched.total_count > 0)
+    {
+      ever_matched = true;
+    }
     for (;;) {
       if (options.count && received == *options.count) {
         break;
@@ -286,13 +358,17 @@ int echo(
       }
     }
   }
-  if (options.count && received < *options.count && !interrupted) {
-    std::ostringstream text;
-    text << "received " << received << " of " << *options.count << " messages on rt/" << topic <<
-      " within " << options.timeout_s << " s";
-    throw ToolError(kExitTimeout, text.str());
+  if (!ever_matched && received == 0) {
+    std::cerr << "velmsg: no publisher on " << topic.ros << " (DDS topic " << topic.dds << ") matched; " <<
+      reach_hint("publishers") << std::endl;
   }
-  return kExitOk;
+  if (interrupted || (options.count && received == *options.count) || (!options.count && received)) {
+    return kExitOk;
+  }
+  std::ostringstream text;
+  text << "received " << received << " of " << (options.count ? *options.count : 1) << " messages on " <<
+    topic.ros << " within " << *options.timeout_s << " s";
+  throw ToolError(kExitTimeout, text.str());
 }
 
 }  // namespace velmsg

@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "msgdef/yaml_text.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
 
 namespace velmsg
@@ -37,32 +38,48 @@ std::string range_text()
          std::to_string(+std::numeric_limits<T>::max());
 }
 
-// Decimal integers, optionally signed; the whole text must be the number.
+// Integers: decimal, 0x hexadecimal or 0o octal, optionally signed; the whole
+// text must be the number. A decimal with a leading zero ("010") is refused:
+// YAML 1.1 reads it as octal, YAML 1.2 as decimal.
 template<typename T>
 bool parse_integer(std::string_view text, void * field, std::string & reason)
 {
   using Wide = std::conditional_t<std::is_signed_v<T>, long long, unsigned long long>;
   std::string_view digits = text;
-  if (!digits.empty() && digits.front() == '+') {
+  bool negative = !digits.empty() && digits.front() == '-';
+  if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
     digits.remove_prefix(1);
   }
-  bool negative = !digits.empty() && digits.front() == '-';
-  if (negative && std::is_unsigned_v<T>) {
-    digits.remove_prefix(1);  // parse the magnitude only to tell "too small" from "not a number"
-  }
-  Wide wide = 0;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), wide);
-  if (digits.empty() || end != digits.data() + digits.size() || error == std::errc::invalid_argument) {
-    reason = "is not an integer";
+  int base = 10;
+  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    base = 16;
+  } else if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'o' || digits[1] == 'O')) {
+    base = 8;
+  } else if (digits.size() > 1 && digits[0] == '0' && std::isdigit(static_cast<unsigned char>(digits[1]))) {
+    reason = "is ambiguous: YAML 1.1 reads a leading 0 as octal, YAML 1.2 as decimal "
+      "(write it without the 0, or as 0o... for octal)";
     return false;
   }
-  if (error == std::errc::result_out_of_range || (negative && std::is_unsigned_v<T>) ||
-    wide < static_cast<Wide>(std::numeric_limits<T>::lowest()) ||
-    wide > static_cast<Wide>(std::numeric_limits<T>::max()))
-  {
+  if (base != 10) {
+    digits.remove_prefix(2);
+  }
+  // The magnitude first, so that "too small" and "not a number" can be told apart.
+  unsigned long long magnitude = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
+  if (digits.empty() || end != digits.data() + digits.size() || error == std::errc::invalid_argument) {
+    reason = "is not an integer (decimal, 0x hexadecimal or 0o octal)";
+    return false;
+  }
+  constexpr unsigned long long most_negative = std::is_signed_v<T> ?
+    static_cast<unsigned long long>(std::numeric_limits<T>::max()) + 1 : 0;
+  bool fits = error != std::errc::result_out_of_range &&
+    (negative ? magnitude <= most_negative :
+     magnitude <= static_cast<unsigned long long>(std::numeric_limits<T>::max()));
+  if (!fits) {
     reason = "does not fit (range " + range_text<T>() + ")";
     return false;
   }
+  Wide wide = negative ? static_cast<Wide>(0 - magnitude) : static_cast<Wide>(magnitude);
   store(field, static_cast<T>(wide));
   return true;
 }
@@ -70,7 +87,7 @@ bool parse_integer(std::string_view text, void * field, std::string & reason)
 template<typename T>
 std::string format_integer(const void * field)
 {
-  return std::to_string(+load<T>(field));
+  return msgdef::yaml::format_integer(load<T>(field));
 }
 
 template<typename T>
@@ -125,24 +142,10 @@ bool parse_float(std::string_view text, void * field, std::string & reason)
   return true;
 }
 
-// Shortest text that reads back to the same value, always recognisable as a float.
 template<typename T>
 std::string format_float(const void * field)
 {
-  T value = load<T>(field);
-  if (std::isnan(value)) {
-    return ".nan";
-  }
-  if (std::isinf(value)) {
-    return value > 0 ? ".inf" : "-.inf";
-  }
-  char text[64];
-  auto result = std::to_chars(text, text + sizeof text, value);
-  std::string out(text, result.ptr);
-  if (out.find_first_of(".e") == std::string::npos) {
-    out += ".0";
-  }
-  return out;
+  return msgdef::yaml::format_float(load<T>(field));
 }
 
 template<typename T>
@@ -151,24 +154,26 @@ void example_float(unsigned n, void * field)
   store(field, static_cast<T>(n) + static_cast<T>(0.5));
 }
 
+// The bools of YAML 1.2 and the numbers 1 and 0; YAML 1.1's yes, no, on and off are not taken.
 bool parse_bool(std::string_view text, void * field, std::string & reason)
 {
   static const std::pair<std::string_view, bool> spellings[] = {
-    {"true", true}, {"True", true}, {"1", true}, {"false", false}, {"False", false}, {"0", false}};
+    {"true", true}, {"True", true}, {"TRUE", true}, {"1", true},
+    {"false", false}, {"False", false}, {"FALSE", false}, {"0", false}};
   for (auto [spelling, value] : spellings) {
     if (text == spelling) {
       store(field, value);
       return true;
     }
   }
-  reason = "is not a bool (true or false)";
+  reason = "is not a bool (true, True, TRUE, 1, false, False, FALSE or 0)";
   return false;
 }
 
 std::string format_bool(const void * field)
 {
   // Any non-zero byte is true, as the serializers treat it.
-  return load<uint8_t>(field) ? "true" : "false";
+  return msgdef::yaml::format_bool(load<uint8_t>(field) != 0);
 }
 
 void example_bool(unsigned, void * field)

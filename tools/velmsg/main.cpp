@@ -2,14 +2,13 @@
 // interface packages, through their installed type support libraries only.
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,12 +21,18 @@
 #  include <shellapi.h>
 #endif
 
+#include "CLI/CLI.hpp"
 #include "cdr_bytes.hpp"
 #include "dds.hpp"
 #include "errors.hpp"
 #include "known_types.hpp"
 #include "message_text.hpp"
 #include "message_type.hpp"
+#include "topic_name.hpp"
+
+#ifndef VELMSG_VERSION
+#define VELMSG_VERSION "unknown"
+#endif
 
 namespace velmsg
 {
@@ -36,65 +41,39 @@ namespace
 
 constexpr size_t kMaxInputBytes = 64u << 20;
 
-struct CommandLine
+// Everything any command takes; each command declares the options it accepts.
+struct Arguments
 {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> options;  // "--rate" -> "10"; flags map to ""
+  std::string type;
+  std::string topic;
+  std::vector<std::string> values;  // field=value or YAML, in order
+  std::string input = "-";
+  std::optional<std::string> out;
+  bool cpp = false;
+  bool fill = false;
+  bool bare = false;
+  bool hex = false;
+  bool raw = false;
+  bool services = false;
+  bool best_effort = false;
+  std::optional<unsigned> count;
+  double rate_hz = 1.0;
+  double wait_s = 5.0;
+  std::optional<double> timeout_s;
 
-  bool has(const std::string & option) const {return options.count(option) != 0;}
-  Flavour flavour() const {return has("--cpp") ? Flavour::cpp : Flavour::c;}
+  Flavour flavour() const {return cpp ? Flavour::cpp : Flavour::c;}
 };
 
-struct Command
-{
-  const char * name;
-  const char * arguments;
-  const char * summary;
-  size_t required;   // positional arguments
-  size_t optional;   // further positional arguments that may follow
-  bool takes_fields;  // then any number of field=value
-  std::vector<std::pair<const char *, bool>> options;  // name, takes a value
-  int (*run)(const CommandLine &);
-};
-
-double number_option(
-  const CommandLine & line, const std::string & option, double fallback, double low, double high)
-{
-  auto found = line.options.find(option);
-  if (found == line.options.end()) {
-    return fallback;
-  }
-  char * end = nullptr;
-  errno = 0;
-  double value = std::strtod(found->second.c_str(), &end);
-  if (found->second.empty() || *end || errno || !(value >= low && value <= high)) {
-    std::ostringstream range;
-    range << low << " to " << high;
-    throw usage_error(option + " takes a number from " + range.str() + ", not '" + found->second + "'");
-  }
-  return value;
-}
-
-unsigned count_option(const CommandLine & line, unsigned fallback)
-{
-  double count = number_option(line, "--count", fallback, 1, 1000000);
-  if (count != std::floor(count)) {
-    throw usage_error("--count takes a whole number, not '" + line.options.at("--count") + "'");
-  }
-  return static_cast<unsigned>(count);
-}
-
-// The message of the command line: example values with --fill, then every field=value in order.
-std::unique_ptr<Message> message_from(
-  const MessageType & type, const CommandLine & line, size_t first_field)
+// The message of the command line: example values with --fill, then every value argument in order.
+std::unique_ptr<Message> message_from(const MessageType & type, const Arguments & args)
 {
   require_supported(type.description());
   auto message = std::make_unique<Message>(type.description());
-  if (line.has("--fill")) {
+  if (args.fill) {
     fill_example(*message);
   }
-  for (size_t i = first_field; i < line.positional.size(); ++i) {
-    assign_field(*message, line.positional[i]);
+  for (const std::string & value : args.values) {
+    apply_argument(*message, value);
   }
   return message;
 }
@@ -125,21 +104,33 @@ std::vector<uint8_t> read_input(const std::string & path)
   return bytes;
 }
 
-int run_list(const CommandLine &)
+// Hex text is digits and whitespace only; raw bytes of a serialized message
+// start with the encapsulation header's 00, which is neither.
+bool looks_like_hex(const std::vector<uint8_t> & input)
 {
-  for (const TypeName & name : known_types().messages) {
-    std::cout << name.text() << "\n";
+  bool digits = false;
+  for (uint8_t byte : input) {
+    if (std::isxdigit(byte)) {
+      digits = true;
+    } else if (!std::isspace(byte)) {
+      return false;
+    }
   }
-  for (const TypeName & name : known_types().services) {
-    std::cout << name.text() << "  (service)\n";
+  return digits;
+}
+
+int run_list(const Arguments & args)
+{
+  for (const TypeName & name : args.services ? known_types().services : known_types().messages) {
+    std::cout << name.text() << "\n";
   }
   return kExitOk;
 }
 
-int run_show(const CommandLine & line)
+int run_show(const Arguments & args)
 {
-  TypeName name = TypeName::parse(line.positional[0]);
-  Flavour flavour = line.flavour();
+  TypeName name = TypeName::parse(args.type);
+  Flavour flavour = args.flavour();
   std::ostringstream out;
   auto structure = [&](const MessageDescription & description) {
       out << "# " << description.name.text() << ": " << flavour_names(flavour).label
@@ -159,188 +150,266 @@ int run_show(const CommandLine & line)
   return kExitOk;
 }
 
-int run_encode(const CommandLine & line)
+int run_encode(const Arguments & args)
 {
-  MessageType type(TypeName::parse(line.positional[0]), line.flavour());
-  auto message = message_from(type, line, 1);
-  std::vector<uint8_t> bytes = encode_cdr(type, message->data(), line.has("--encapsulation"));
-  if (line.has("--out")) {
-    const std::string & path = line.options.at("--out");
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-      throw failure("cannot write " + path + ": " + std::strerror(errno));
-    }
-  } else {
-    std::cout << to_hex(bytes);
+  MessageType type(TypeName::parse(args.type), args.flavour());
+  auto message = message_from(type, args);
+  std::vector<uint8_t> bytes = encode_cdr(type, message->data(), !args.bare);
+  bool to_stdout = !args.out || *args.out == "-";
+  bool hex = args.hex || (to_stdout && !args.raw);
+  std::string text = hex ? to_hex(bytes) : std::string(bytes.begin(), bytes.end());
+  if (to_stdout) {
+    std::cout << text;
+    return kExitOk;
+  }
+  std::ofstream file(*args.out, std::ios::binary | std::ios::trunc);
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.close();
+  if (!file) {
+    throw failure("cannot write " + *args.out + ": " + std::strerror(errno));
   }
   return kExitOk;
 }
 
-int run_decode(const CommandLine & line)
+int run_decode(const Arguments & args)
 {
-  MessageType type(TypeName::parse(line.positional[0]), line.flavour());
+  MessageType type(TypeName::parse(args.type), args.flavour());
   require_supported(type.description());
-  std::vector<uint8_t> input = read_input(line.positional.size() > 1 ? line.positional[1] : "-");
-  if (line.has("--hex")) {
+  std::vector<uint8_t> input = read_input(args.input);
+  bool detected_hex = !args.hex && !args.raw && looks_like_hex(input);
+  if (args.hex || detected_hex) {
     input = from_hex(std::string(input.begin(), input.end()));
   }
   // Into a message of its own, printed only once every byte is accounted for.
   Message message(type.description());
-  decode_cdr(type, input, message.data(), line.has("--encapsulation"));
+  try {
+    decode_cdr(type, input, message.data(), !args.bare);
+  } catch (const ToolError & error) {
+    std::string hint;
+    if (detected_hex) {
+      hint = " (the input was read as hex text; --raw reads it as raw bytes)";
+    } else if (args.bare && input.size() >= 4 && input[0] == 0 && input[1] <= 1 && input[2] == 0 &&
+      input[3] == 0)
+    {
+      hint = " (the input starts like an encapsulation header: leave out --bare)";
+    }
+    throw ToolError(error.code(), error.what() + hint);
+  }
   std::ostringstream yaml;
   print_yaml(yaml, message);
   std::cout << yaml.str();
   return kExitOk;
 }
 
-int run_pub(const CommandLine & line)
+// ROS 2 puts "rt" before every topic name: a user who gives the DDS name gets it twice.
+void note_dds_prefix(const TopicName & topic)
 {
-  MessageType type(TypeName::parse(line.positional[0]), line.flavour());
-  auto message = message_from(type, line, 2);
+  if (topic.ros.rfind("/rt/", 0) == 0) {
+    std::cerr << "velmsg: note: ROS 2 topic " << topic.ros << " is DDS topic " << topic.dds <<
+      "; for DDS topic " << topic.ros.substr(1) << " give " << topic.ros.substr(4) << std::endl;
+  }
+}
+
+int run_pub(const Arguments & args)
+{
+  MessageType type(TypeName::parse(args.type), args.flavour());
+  TopicName topic = resolve_topic(args.topic);
+  note_dds_prefix(topic);
+  auto message = message_from(type, args);
   PublishOptions options;
-  options.count = count_option(line, 1);
-  options.rate_hz = number_option(line, "--rate", 1.0, 0.01, 1000);
-  options.wait_for_subscriber_s = number_option(line, "--wait", 5.0, 0, 60);
-  options.best_effort = line.has("--best-effort");
-  publish(type, *message, line.positional[1], options, std::cout);
+  options.count = args.count.value_or(1);
+  options.rate_hz = args.rate_hz;
+  options.wait_for_subscriber_s = args.wait_s;
+  options.best_effort = args.best_effort;
+  publish(type, *message, topic, options, std::cout);
   return kExitOk;
 }
 
-int run_echo(const CommandLine & line)
+int run_echo(const Arguments & args)
 {
-  MessageType type(TypeName::parse(line.positional[0]), line.flavour());
+  MessageType type(TypeName::parse(args.type), args.flavour());
+  TopicName topic = resolve_topic(args.topic);
+  note_dds_prefix(topic);
   require_supported(type.description());
   EchoOptions options;
-  if (line.has("--count")) {
-    options.count = count_option(line, 1);
-  }
-  options.timeout_s = number_option(line, "--timeout", 30, 0.1, 86400);
-  options.best_effort = line.has("--best-effort");
-  return echo(type, line.positional[1], options, std::cout);
+  options.count = args.count;
+  options.timeout_s = args.timeout_s;
+  options.best_effort = args.best_effort;
+  return echo(type, topic, options, std::cout);
 }
 
-const std::vector<Command> & commands()
+const char * const kOverview =
+  "<type> is <package>/<folder>/<Type>, e.g. velmari_messages/msg/Control (velmsg list\n"
+  "names them all).\n"
+  "\n"
+  "Values: field=value, nested fields by path (header.frame_id=base_link,\n"
+  "header.stamp.sec=5), or a YAML mapping as ros2 topic pub takes it:\n"
+  "\"{valid: true, throttle: 0.4, header: {frame_id: map}}\"; later values win.\n"
+  "--fill first gives every field an example value. bool: true, True, TRUE, 1,\n"
+  "false, False, FALSE, 0. Integers: decimal (no leading 0), 0x hex or 0o octal.\n"
+  "Floats: decimal or exponent form, .inf, -.inf, .nan. Output is YAML that YAML\n"
+  "1.1 and 1.2 readers read back unchanged (floats such as 1.0e-45).\n"
+  "\n"
+  "Bytes: a serialized message as ROS 2 stores it, the encapsulation header\n"
+  "00 01 00 00 then little-endian CDR; --bare: the body alone. encode writes hex to\n"
+  "standard output and raw bytes to --out FILE; decode reads either (see --help of\n"
+  "each). --cpp uses the C++ structures and serializer instead of the C ones.\n"
+  "\n"
+  "Topics: ROS 2 names, cmd and /cmd are the same topic, DDS topic rt/cmd, in domain\n"
+  "ROS_DOMAIN_ID (default 0). ROS_LOCALHOST_ONLY=1 or unset: velmsg talks over\n"
+  "127.0.0.1 only, and finds only participants that use the loopback interface too\n"
+  "(ROS 2 nodes started with ROS_LOCALHOST_ONLY=1); ROS_LOCALHOST_ONLY=0: every\n"
+  "interface, with Fast-DDS's default transports and multicast discovery.\n"
+  "\n"
+  "Exit codes:\n"
+  "  0  success\n"
+  "  1  system failure: a library that does not load, I/O or DDS errors\n"
+  "  2  wrong command line (unknown command or option, a bad topic name)\n"
+  "  3  bad input: unknown type or field, a value that does not parse or does not\n"
+  "     fit its field, bytes that are not a message of the type, empty input\n"
+  "  4  echo: fewer than --count messages (or none) before --timeout\n";
+
+std::string example(const char * text)
 {
-  static const std::vector<Command> table = {
-    {"list", "", "every message and service type", 0, 0, false, {}, run_list},
-    {"show", "<type> [--cpp]",
-      "the fields of a type: type, name and offset in the C (or C++) structure", 1, 0, false,
-      {{"--cpp", false}}, run_show},
-    {"encode", "<type> [field=value ...] [--fill] [--cpp] [--out FILE] [--encapsulation]",
-      "a message as CDR bytes (hex on standard output, raw into FILE)", 1, 0, true,
-      {{"--cpp", false}, {"--fill", false}, {"--out", true}, {"--encapsulation", false}}, run_encode},
-    {"decode", "<type> [FILE|-] [--cpp] [--hex] [--encapsulation]",
-      "CDR bytes (raw, or hex with --hex) as a YAML message", 1, 1, false,
-      {{"--cpp", false}, {"--hex", false}, {"--encapsulation", false}}, run_decode},
-    {"pub", "<type> <topic> [field=value ...] [--fill] [--cpp] [--count N] [--rate HZ] [--wait S]"
-      " [--best-effort]",
-      "publish a message N times (default 1) at HZ (default 1) over DDS, after waiting up to\n"
-      "      S seconds (default 5) for a subscriber", 2, 0, true,
-      {{"--cpp", false}, {"--fill", false}, {"--count", true}, {"--rate", true}, {"--wait", true},
-        {"--best-effort", false}},
-      run_pub},
-    {"echo", "<type> <topic> [--cpp] [--count N] [--timeout S] [--best-effort]",
-      "print received messages as YAML until N arrived or S seconds (default 30) passed", 2, 0, false,
-      {{"--cpp", false}, {"--count", true}, {"--timeout", true}, {"--best-effort", false}}, run_echo},
-  };
-  return table;
+  return std::string("\nExample:\n") + text;
 }
 
-void print_help(std::ostream & out)
+CLI::App * command(CLI::App & app, const char * name, const char * what, const char * examples)
 {
-  out << "usage: velmsg <command> [arguments]\n\ncommands:\n";
-  for (const Command & command : commands()) {
-    out << "  velmsg " << command.name << (*command.arguments ? " " : "") << command.arguments
-        << "\n      " << command.summary << "\n";
-  }
-  out <<
-    "\n"
-    "<type> is <package>/<folder>/<Type>, e.g. velmari_messages/msg/Control.\n"
-    "Fields are set by name, nested fields by path: header.frame_id=base_link,\n"
-    "header.stamp.sec=5, valid=true, status=255. --fill first gives every field an\n"
-    "example value. --cpp uses the C++ structures and serializer instead of the C ones.\n"
-    "CDR is little-endian; --encapsulation adds (encode) or expects (decode) the\n"
-    "4-byte header 00 01 00 00 of DDS payloads.\n"
-    "pub and echo use DDS topic rt/<topic> on domain ROS_DOMAIN_ID (default 0),\n"
-    "over the loopback interface only, reliable unless --best-effort (a best-effort\n"
-    "echo also hears reliable publishers, a reliable one only reliable publishers).\n"
-    "\n"
-    "exit codes:\n"
-    "  0  success\n"
-    "  1  system failure: a library that does not load, I/O or DDS errors\n"
-    "  2  wrong command line\n"
-    "  3  bad input: unknown type or field, a value that does not parse or does not\n"
-    "     fit its field, bytes that are not a message of the type, empty input\n"
-    "  4  echo: fewer than --count messages before --timeout\n";
+  CLI::App * sub = app.add_subcommand(name, what);
+  sub->footer(example(examples));
+  return sub;
 }
 
-CommandLine parse_command_line(const Command & command, int argc, char ** argv)
+void add_type(CLI::App * sub, Arguments & args)
 {
-  CommandLine line;
-  for (int i = 2; i < argc; ++i) {
-    std::string argument = argv[i];
-    if (argument.rfind("--", 0) != 0) {
-      line.positional.push_back(argument);
-      continue;
-    }
-    std::string option = argument.substr(0, argument.find('='));
-    auto declared = std::find_if(command.options.begin(), command.options.end(),
-        [&](const auto & candidate) {return option == candidate.first;});
-    if (declared == command.options.end()) {
-      throw usage_error("velmsg " + std::string(command.name) + " has no option " + option);
-    }
-    std::string value;
-    if (argument.size() > option.size()) {
-      value = argument.substr(option.size() + 1);
-      if (!declared->second) {
-        throw usage_error(option + " takes no value");
-      }
-    } else if (declared->second) {
-      if (i + 1 >= argc) {
-        throw usage_error(option + " needs a value");
-      }
-      value = argv[++i];
-    }
-    line.options[option] = value;
-  }
-  size_t most = command.takes_fields ? SIZE_MAX : command.required + command.optional;
-  if (line.positional.size() < command.required || line.positional.size() > most) {
-    throw usage_error("usage: velmsg " + std::string(command.name) + " " + command.arguments);
-  }
-  return line;
+  sub->add_option("type", args.type, "<package>/<folder>/<Type>")->required();
+}
+
+void add_values(CLI::App * sub, Arguments & args)
+{
+  sub->add_option("values", args.values, "field=value or a YAML mapping, any number");
+  sub->add_flag("--fill", args.fill, "first give every field an example value");
+}
+
+void add_flavour(CLI::App * sub, Arguments & args)
+{
+  sub->add_flag("--cpp", args.cpp, "the C++ structures and serializer");
+}
+
+void add_bytes(CLI::App * sub, Arguments & args)
+{
+  sub->add_flag("--bare", args.bare, "the message body without the 4-byte encapsulation header");
+  // Once needed for the header, which is now the default.
+  sub->add_flag("--encapsulation")->group("");
+  auto hex = sub->add_flag("--hex", args.hex, "hex text");
+  sub->add_flag("--raw", args.raw, "raw bytes")->excludes(hex);
+}
+
+void add_dds(CLI::App * sub, Arguments & args, bool publisher)
+{
+  sub->add_option("topic", args.topic, "ROS 2 topic name: cmd and /cmd are DDS topic rt/cmd")->required();
+  sub->add_option("--count", args.count,
+    publisher ? "publish N messages (default 1)" : "stop after N messages")
+  ->type_name("N")->check(CLI::Range(1u, 1000000u));
+  sub->add_flag("--best-effort", args.best_effort,
+    publisher ? "best-effort writer (ROS 2's sensor-data profile)" :
+    "best-effort reader: also hears best-effort publishers");
 }
 
 int run(int argc, char ** argv)
 {
+  Arguments args;
+  CLI::App app("velmsg: the messages of the interface packages, by type name", "velmsg");
+  app.set_version_flag("--version", VELMSG_VERSION);
+  app.require_subcommand(1);
+  app.footer(kOverview);
+
+  CLI::App * list = command(app, "list", "every message type, one per line (--services: the services)",
+      "  velmsg list\n  velmsg list --services");
+  list->add_flag("--services", args.services, "list the service types instead");
+
+  CLI::App * show = command(app, "show", "the fields of a type: type, name and offset in its structure",
+      "  velmsg show velmari_messages/msg/Control --cpp");
+  add_type(show, args);
+  add_flavour(show, args);
+
+  CLI::App * encode = command(app, "encode",
+      "a message as CDR bytes: hex on standard output, raw bytes into --out FILE",
+      "  velmsg encode velmari_messages/msg/Control \"{valid: true, throttle: 0.4}\" header.frame_id=map\n"
+      "  velmsg encode velmari_messages/msg/Num num=7 --out num.cdr");
+  add_type(encode, args);
+  add_values(encode, args);
+  add_flavour(encode, args);
+  add_bytes(encode, args);
+  encode->add_option("--out", args.out, "write to FILE (raw unless --hex); - is standard output")
+  ->type_name("FILE");
+
+  CLI::App * decode = command(app, "decode",
+      "CDR bytes from FILE or standard input as a YAML message; hex text is recognised\n"
+      "(--hex, --raw: take the input as one or the other)",
+      "  velmsg encode velmari_messages/msg/Num num=7 | velmsg decode velmari_messages/msg/Num\n"
+      "  velmsg decode velmari_messages/msg/Num num.cdr");
+  add_type(decode, args);
+  decode->add_option("input", args.input, "FILE, or - for standard input (the default)");
+  add_flavour(decode, args);
+  add_bytes(decode, args);
+
+  CLI::App * pub = command(app, "pub",
+      "publish a message over DDS as soon as a subscriber is matched (or after --wait)",
+      "  velmsg pub velmari_messages/msg/Control /cmd \"{valid: true, throttle: 0.4}\" --count 10 --rate 5");
+  add_type(pub, args);
+  add_dds(pub, args, true);
+  add_values(pub, args);
+  add_flavour(pub, args);
+  pub->add_option("--rate", args.rate_hz, "messages per second (default 1)")
+  ->type_name("HZ")->check(CLI::Range(0.01, 1000.0));
+  pub->add_option("--wait", args.wait_s,
+    "wait up to S seconds (default 5) for a subscriber, then publish anyway")
+  ->type_name("S")->check(CLI::Range(0.0, 60.0));
+
+  CLI::App * echo_command = command(app, "echo",
+      "print received messages as YAML documents until interrupted, --count or --timeout",
+      "  velmsg echo velmari_messages/msg/Control /cmd --count 1 --timeout 10");
+  add_type(echo_command, args);
+  add_dds(echo_command, args, false);
+  add_flavour(echo_command, args);
+  echo_command->add_option("--timeout", args.timeout_s, "stop after S seconds")
+  ->type_name("S")->check(CLI::Range(0.1, 86400.0));
+
   if (argc < 2) {
-    print_help(std::cerr);
+    std::cerr << app.help();
     return kExitUsage;
   }
-  std::string name = argv[1];
-  if (name == "--help" || name == "-h" || name == "help") {
-    print_help(std::cout);
+  std::string first = argv[1];
+  auto commands = app.get_subcommands([&](const CLI::App * sub) {return sub->get_name() == first;});
+  if (first.rfind("-", 0) != 0 && commands.empty()) {
+    throw usage_error("unknown command '" + first + "' (velmsg --help lists them)");
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp &) {
+    std::cout << (app.get_subcommands().empty() ? app.help() : app.get_subcommands().front()->help("velmsg"));
     return kExitOk;
+  } catch (const CLI::CallForVersion &) {
+    std::cout << "velmsg " << VELMSG_VERSION << "\n";
+    return kExitOk;
+  } catch (const CLI::ParseError & error) {
+    std::string where = app.get_subcommands().empty() ? "velmsg --help" :
+      "velmsg " + app.get_subcommands().front()->get_name() + " --help";
+    throw usage_error(std::string(error.what()) + " (" + where + " has the usage)");
   }
-  for (const Command & command : commands()) {
-    if (name == command.name) {
-      for (int i = 2; i < argc; ++i) {
-        if (argv[i] == std::string("--help")) {
-          std::cout << "usage: velmsg " << command.name << " " << command.arguments << "\n  "
-                    << command.summary << "\n";
-          return kExitOk;
-        }
-      }
-      int code = command.run(parse_command_line(command, argc, argv));
-      std::cout.flush();
-      if (!std::cout) {
-        throw failure("cannot write to the standard output");
-      }
-      return code;
-    }
+
+  CLI::App * chosen = app.get_subcommands().front();
+  const std::string & name = chosen->get_name();
+  int code = name == "list" ? run_list(args) : name == "show" ? run_show(args) :
+    name == "encode" ? run_encode(args) : name == "decode" ? run_decode(args) :
+    name == "pub" ? run_pub(args) : run_echo(args);
+  std::cout.flush();
+  if (!std::cout) {
+    throw failure("cannot write to the standard output");
   }
-  throw usage_error("unknown command '" + name + "' (velmsg --help lists them)");
+  return code;
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 #include "message_text.hpp"
 
 #include <algorithm>
-#include <cstdio>
+#include <cctype>
 #include <vector>
 
 #include "errors.hpp"
 #include "field_values.hpp"
+#include "msgdef/yaml_text.hpp"
+#include "msgdef/yaml_message.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
+#include "yaml-cpp/yaml.h"
 
 namespace velmsg
 {
@@ -45,37 +48,6 @@ std::string field_type_text(const FieldDescription & field)
   return text;
 }
 
-// YAML scalar for a string: single-quoted, or double-quoted with escapes when
-// it holds characters a single-quoted scalar cannot carry.
-std::string yaml_string(const std::string & value)
-{
-  bool plain_quoting = std::none_of(value.begin(), value.end(),
-      [](char ch) {return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f;});
-  std::string out;
-  if (plain_quoting) {
-    out = "'";
-    for (char ch : value) {
-      out += ch == '\'' ? "''" : std::string(1, ch);
-    }
-    return out + "'";
-  }
-  out = "\"";
-  for (char ch : value) {
-    auto byte = static_cast<unsigned char>(ch);
-    if (ch == '"' || ch == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-      out += escape;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
-
 std::string field_names(const MessageDescription & description)
 {
   std::string names;
@@ -106,15 +78,18 @@ void require_supported(const MessageDescription & description)
     });
 }
 
-void assign_field(Message & message, std::string_view assignment)
+namespace
 {
-  size_t equals = assignment.find('=');
-  if (equals == std::string_view::npos || equals == 0) {
-    throw bad_input("'" + std::string(assignment) + "' is not a field assignment <field>=<value>");
-  }
-  std::string path(assignment.substr(0, equals));
-  std::string_view value = assignment.substr(equals + 1);
 
+// The field at a dotted path, and its address in the message.
+struct FieldAt
+{
+  const FieldDescription * field;
+  char * address;
+};
+
+FieldAt find_field(Message & message, const std::string & path)
+{
   const MessageDescription * description = &message.description();
   char * address = static_cast<char *>(message.data());
   const FieldDescription * field = nullptr;
@@ -138,29 +113,128 @@ void assign_field(Message & message, std::string_view assignment)
     address += field->offset;
     start = end + 1;
   }
+  return {field, address};
+}
 
+std::string first_leaf(const std::string & path, const FieldDescription * field)
+{
+  std::string example = path;
+  for (const FieldDescription * leaf = field; leaf && leaf->nested; ) {
+    leaf = leaf->nested->fields.empty() ? nullptr : &leaf->nested->fields.front();
+    example += leaf ? "." + leaf->name : "";
+  }
+  return example;
+}
+
+void assign_value(Message & message, const std::string & path, std::string_view value)
+{
+  FieldAt at = find_field(message, path);
+  const FieldDescription * field = at.field;
   if (field->nested) {
-    std::string example = path;
-    for (const FieldDescription * leaf = field; leaf && leaf->nested; ) {
-      leaf = leaf->nested->fields.empty() ? nullptr : &leaf->nested->fields.front();
-      example += leaf ? "." + leaf->name : "";
-    }
     throw bad_input("field '" + path + "' is a " + field->nested->name.text() +
-            ": set its fields, e.g. " + example + "=...");
+            ": set its fields, e.g. " + first_leaf(path, field) + "=...");
   }
   if (is_string(*field)) {
     if (field->string_upper_bound && value.size() > field->string_upper_bound) {
       throw bad_input("value for field '" + path + "' is longer than its bound of " +
               std::to_string(field->string_upper_bound) + " characters");
     }
-    assign_string(message.description().flavour, address, value);
+    assign_string(message.description().flavour, at.address, value);
     return;
   }
   const PrimitiveKind * kind = primitive_kind(field->type_id);
   std::string reason;
-  if (!kind || !kind->parse(value, address, reason)) {
+  if (!kind || !kind->parse(value, at.address, reason)) {
     throw bad_input("value '" + std::string(value) + "' for field '" + path + "' (" +
             field_type_text(*field) + ") " + (kind ? reason : "cannot be set by this tool"));
+  }
+}
+
+void assign_node(Message & message, const std::string & path, const YAML::Node & node)
+{
+  switch (node.Type()) {
+    case YAML::NodeType::Map:
+      if (!path.empty()) {
+        FieldAt at = find_field(message, path);
+        if (!at.field->nested) {
+          throw bad_input("field '" + path + "' is a " + field_type_text(*at.field) +
+                  ", not a message: give it a single value");
+        }
+      }
+      for (const auto & entry : node) {
+        if (!entry.first.IsScalar()) {
+          throw bad_input("a field name must be plain text, not a list or a mapping");
+        }
+        const std::string & name = entry.first.Scalar();
+        assign_node(message, path.empty() ? name : path + "." + name, entry.second);
+      }
+      return;
+    case YAML::NodeType::Scalar:
+      assign_value(message, path, node.Scalar());
+      return;
+    case YAML::NodeType::Sequence:
+      throw bad_input("field '" + path + "' is given a list, which this tool cannot set");
+    default:
+      throw bad_input("field '" + path + "' is given no value");
+  }
+}
+
+// field.path=value: the text before '=' is a dotted path of names.
+bool is_assignment(std::string_view argument)
+{
+  size_t equals = argument.find('=');
+  if (equals == std::string_view::npos || equals == 0) {
+    return false;
+  }
+  bool start = true;
+  for (char ch : argument.substr(0, equals)) {
+    bool letter = std::isalpha(static_cast<unsigned char>(ch)) || ch == '_';
+    bool ok = ch == '.' ? !start : (letter || (!start && std::isdigit(static_cast<unsigned char>(ch))));
+    if (!ok) {
+      return false;
+    }
+    start = ch == '.';
+  }
+  return !start;
+}
+
+}  // namespace
+
+void assign_field(Message & message, std::string_view assignment)
+{
+  size_t equals = assignment.find('=');
+  if (!is_assignment(assignment)) {
+    throw bad_input("'" + std::string(assignment) + "' is not a field assignment <field>=<value>");
+  }
+  assign_value(message, std::string(assignment.substr(0, equals)), assignment.substr(equals + 1));
+}
+
+void assign_yaml(Message & message, std::string_view text)
+{
+  YAML::Node node;
+  try {
+    node = YAML::Load(std::string(text));
+  } catch (const YAML::Exception & error) {
+    throw bad_input("'" + std::string(text) + "' is not valid YAML: " + error.msg + " (line " +
+            std::to_string(error.mark.line + 1) + ", column " + std::to_string(error.mark.column + 1) +
+            ")");
+  }
+  if (node.IsNull()) {
+    return;  // "" and "{}" set nothing
+  }
+  if (!node.IsMap()) {
+    throw bad_input("'" + std::string(text) + "' is neither <field>=<value> nor a YAML mapping "
+            "such as \"{valid: true, throttle: 0.4}\"");
+  }
+  assign_node(message, "", node);
+}
+
+void apply_argument(Message & message, std::string_view argument)
+{
+  if (is_assignment(argument)) {
+    assign_field(message, argument);
+  } else {
+    assign_yaml(message, argument);
   }
 }
 
@@ -182,13 +256,15 @@ void print_yaml(std::ostream & out, const Message & message)
   Flavour flavour = message.description().flavour;
   walk_fields(message.description(), const_cast<void *>(message.data()),
     [&](const FieldVisit & visit) {
-      out << std::string(2 * visit.depth, ' ') << visit.field.name << ":";
+      size_t indentation = msgdef::yaml::nested_indentation * visit.depth;
       if (visit.field.nested) {
-        out << "\n";
+        msgdef::yaml::nested_line(out, indentation, visit.field.name);
       } else if (is_string(visit.field)) {
-        out << " " << yaml_string(read_string(flavour, visit.address)) << "\n";
+        msgdef::yaml::scalar_line(out, indentation, visit.field.name,
+          msgdef::yaml::format_string(read_string(flavour, visit.address)));
       } else {
-        out << " " << primitive_kind(visit.field.type_id)->format(visit.address) << "\n";
+        msgdef::yaml::scalar_line(out, indentation, visit.field.name,
+          primitive_kind(visit.field.type_id)->format(visit.address));
       }
     });
 }

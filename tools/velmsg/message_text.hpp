@@ -32,6 +32,13 @@ void require_supported(const MessageDescription & description);
 // "path=value", e.g. "header.frame_id=base_link" or "status=3".
 void assign_field(Message & message, std::string_view assignment);
 
+// A YAML mapping of field names to values, nested messages as nested mappings,
+// as ROS 2's tools take a message: "{valid: true, header: {frame_id: map}}".
+void assign_yaml(Message & message, std::string_view text);
+
+// A command-line argument: path=value when the text before '=' is a field path, else YAML.
+void apply_argument(Message & message, std::string_view argument);
+
 // Every field gets a distinct example value: numbers 1, 2, 3, ... (floats n.5), bools true.
 void fill_example(Message & message);
 

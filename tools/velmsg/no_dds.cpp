@@ -13,12 +13,17 @@ uint32_t domain_from_environment()
   return 0;
 }
 
-void publish(const MessageType &, const Message &, const std::string &, const PublishOptions &, std::ostream &)
+bool localhost_only_from_environment()
+{
+  return true;
+}
+
+void publish(const MessageType &, const Message &, const TopicName &, const PublishOptions &, std::ostream &)
 {
   throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
 }
 
-int echo(const MessageType &, const std::string &, const EchoOptions &, std::ostream &)
+int echo(const MessageType &, const TopicName &, const EchoOptions &, std::ostream &)
 {
   throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
 }

@@ -50,21 +50,20 @@ void * slot_library(void ** slot, const char * package_name, const char * identi
   return library;
 }
 
-const void * call_handle_function(
+void * find_handle_function(
   void * library, const char * symbol, const char * package_name, const char * identifier)
 {
-  using HandleFunction = const void * (*)();
   void * address = find_symbol(library, symbol);
   if (!address) {
     report(("symbol '" + std::string(symbol) + "' not found in library '" +
       library_base_name(package_name, identifier) + "'").c_str());
-    return nullptr;
   }
-  const void * handle = reinterpret_cast<HandleFunction>(address)();
-  if (!handle) {
-    report(("'" + std::string(symbol) + "' returned no type support handle").c_str());
-  }
-  return handle;
+  return address;
+}
+
+void report_no_handle(const char * symbol)
+{
+  report(("'" + std::string(symbol) + "' returned no type support handle").c_str());
 }
 
 void report_unknown_identifier(const char * identifier, const char * package_name)

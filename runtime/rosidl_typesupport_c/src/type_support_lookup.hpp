@@ -18,10 +18,33 @@ void report(const char * message);
 // be opened. Concurrent first calls open it once.
 void * slot_library(void ** slot, const char * package_name, const char * identifier);
 
-// Calls the handle function `symbol` of `library`. Null, with the error
-// state set, if the symbol is missing or the function gives no handle.
-const void * call_handle_function(
+// The address of the handle function `symbol` of `library`; null, with the
+// error state set, if the library lacks it.
+void * find_handle_function(
   void * library, const char * symbol, const char * package_name, const char * identifier);
+
+// Reports a handle function `symbol` that gave no handle.
+void report_no_handle(const char * symbol);
+
+// Calls the handle function `symbol` of `library` through its own type, which
+// returns a message or service handle: calling it through any other function
+// type is undefined. Null, with the error state set, if the symbol is missing
+// or the function gives no handle.
+template<class Handle>
+const Handle * call_handle_function(
+  void * library, const char * symbol, const char * package_name, const char * identifier)
+{
+  using HandleFunction = const Handle * (*)();
+  void * address = find_handle_function(library, symbol, package_name, identifier);
+  if (!address) {
+    return nullptr;
+  }
+  const Handle * handle = reinterpret_cast<HandleFunction>(address)();
+  if (!handle) {
+    report_no_handle(symbol);
+  }
+  return handle;
+}
 
 // Reports a request for `identifier`, which `package_name`'s map lacks.
 void report_unknown_identifier(const char * identifier, const char * package_name);
@@ -70,8 +93,8 @@ const Handle * get_typesupport_handle(
     if (!library) {
       return nullptr;
     }
-    return static_cast<const Handle *>(
-      call_handle_function(library, map->symbol_name[i], map->package_name, identifier));
+    return call_handle_function<Handle>(
+      library, map->symbol_name[i], map->package_name, identifier);
   }
   report_unknown_identifier(identifier, map->package_name);
   return nullptr;

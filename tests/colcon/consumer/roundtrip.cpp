@@ -2,6 +2,7 @@
 // dispatch handle of rosidl_typesupport_cpp, the Fast-CDR C++ implementation
 // it loads by identifier, and a serialize/deserialize round trip.
 #include <cstdio>
+#include <string>
 
 #include "fastcdr/Cdr.h"
 #include "fastcdr/FastBuffer.h"
@@ -9,6 +10,10 @@
 #include "rosidl_typesupport_cpp/message_type_support.hpp"
 #include "rosidl_typesupport_fastrtps_cpp/message_type_support.h"
 #include "velmari_messages/msg/control.hpp"
+
+// The traits, through the nested Header's traits of the underlay.
+static_assert(rosidl_generator_traits::is_message<velmari_messages::msg::Control>::value, "");
+static_assert(!rosidl_generator_traits::has_fixed_size<velmari_messages::msg::Control>::value, "");
 
 int main()
 {
@@ -37,7 +42,8 @@ int main()
   const bool ok = callbacks->cdr_serialize(&sent, writer) &&
     writer.getSerializedDataLength() == callbacks->get_serialized_size(&sent) &&
     callbacks->cdr_deserialize(reader, &received) && received == sent &&
-    navunit_common_msgs::msg::Zodizu610{} == navunit_common_msgs::msg::Zodizu610{};
+    navunit_common_msgs::msg::Zodizu610{} == navunit_common_msgs::msg::Zodizu610{} &&
+    rosidl_generator_traits::to_yaml(received).find("  frame_id: 'base_link'\n") != std::string::npos;
   std::printf("roundtrip: %s (%s, %zu bytes)\n", ok ? "ok" : "FAILED",
     callbacks->message_name_, writer.getSerializedDataLength());
   return ok ? 0 : 1;

@@ -57,26 +57,19 @@
 #  define MSGDEF_C_LINKAGE_END
 #endif
 
-/* The structure, its sequence and the twelve functions of type pkg/folder/T,
- * and its type support handle function, so that C code can write
- * ROSIDL_GET_MSG_TYPE_SUPPORT(pkg, folder, T). The export macro
- * ROSIDL_GENERATOR_C_PUBLIC_<pkg> comes from the package's
- * <pkg>/msg/rosidl_generator_c__visibility_control.h. */
-#define MSGDEF_C_MESSAGE(pkg, folder, T) \
-  MSGDEF_C_MESSAGE_(ROSIDL_GENERATOR_C_PUBLIC_##pkg, pkg##__##folder##__##T) \
-  MSGDEF_C_LINKAGE_BEGIN \
-  MSGDEF_TYPESUPPORT_C_API const rosidl_message_type_support_t * \
-  ROSIDL_TYPESUPPORT_INTERFACE__MESSAGE_SYMBOL_NAME(rosidl_typesupport_c, pkg, folder, T)(void); \
-  MSGDEF_C_LINKAGE_END
-
-/* A service's type support handle function: ROSIDL_GET_SRV_TYPE_SUPPORT(pkg, srv, S). */
-#define MSGDEF_C_SERVICE(pkg, folder, S) \
-  MSGDEF_C_LINKAGE_BEGIN \
-  MSGDEF_TYPESUPPORT_C_API const rosidl_service_type_support_t * \
-  ROSIDL_TYPESUPPORT_INTERFACE__SERVICE_SYMBOL_NAME(rosidl_typesupport_c, pkg, folder, S)(void); \
-  MSGDEF_C_LINKAGE_END
-
-#define MSGDEF_C_MESSAGE_(API, S) \
+/* A type's definition header <pkg>/<folder>/<snake>.h defines the field list
+ * of each of its types and then includes the three parts of the ROS 2 header
+ * set, which the package's build writes beside it in detail/:
+ *   <snake>__struct.h        MSGDEF_C_STRUCT: the structure and its sequence
+ *   <snake>__functions.h     MSGDEF_C_FUNCTIONS: the twelve C message functions
+ *   <snake>__type_support.h  MSGDEF_C_TYPE_SUPPORT / MSGDEF_C_SERVICE_TYPE_SUPPORT:
+ *                            the dispatch handle functions, so that C code can write
+ *                            ROSIDL_GET_MSG_TYPE_SUPPORT(pkg, folder, T)
+ * Each part includes the definition header first, so any one of them may be
+ * included on its own. The export macro ROSIDL_GENERATOR_C_PUBLIC_<pkg> comes
+ * from the package's <pkg>/msg/rosidl_generator_c__visibility_control.h. */
+#define MSGDEF_C_STRUCT(pkg, folder, T) MSGDEF_C_STRUCT_(pkg##__##folder##__##T)
+#define MSGDEF_C_STRUCT_(S) \
   typedef struct S { \
     S##__FIELDS(MSGDEF_C_VALUE_MEMBER, MSGDEF_C_MESSAGE_MEMBER, MSGDEF_C_STRING_MEMBER) \
   } S; \
@@ -84,7 +77,11 @@
     S * data; \
     size_t size; \
     size_t capacity; \
-  } S##__Sequence; \
+  } S##__Sequence;
+
+#define MSGDEF_C_FUNCTIONS(pkg, folder, T) \
+  MSGDEF_C_FUNCTIONS_(ROSIDL_GENERATOR_C_PUBLIC_##pkg, pkg##__##folder##__##T)
+#define MSGDEF_C_FUNCTIONS_(API, S) \
   MSGDEF_C_LINKAGE_BEGIN \
   API bool S##__init(S * msg); \
   API void S##__fini(S * msg); \
@@ -98,6 +95,18 @@
   API void S##__Sequence__destroy(S##__Sequence * array); \
   API bool S##__Sequence__are_equal(const S##__Sequence * lhs, const S##__Sequence * rhs); \
   API bool S##__Sequence__copy(const S##__Sequence * input, S##__Sequence * output); \
+  MSGDEF_C_LINKAGE_END
+
+#define MSGDEF_C_TYPE_SUPPORT(pkg, folder, T) \
+  MSGDEF_C_LINKAGE_BEGIN \
+  MSGDEF_TYPESUPPORT_C_API const rosidl_message_type_support_t * \
+  ROSIDL_TYPESUPPORT_INTERFACE__MESSAGE_SYMBOL_NAME(rosidl_typesupport_c, pkg, folder, T)(void); \
+  MSGDEF_C_LINKAGE_END
+
+#define MSGDEF_C_SERVICE_TYPE_SUPPORT(pkg, folder, S) \
+  MSGDEF_C_LINKAGE_BEGIN \
+  MSGDEF_TYPESUPPORT_C_API const rosidl_service_type_support_t * \
+  ROSIDL_TYPESUPPORT_INTERFACE__SERVICE_SYMBOL_NAME(rosidl_typesupport_c, pkg, folder, S)(void); \
   MSGDEF_C_LINKAGE_END
 
 #endif  /* MSGDEF__C_MESSAGE_H_ */

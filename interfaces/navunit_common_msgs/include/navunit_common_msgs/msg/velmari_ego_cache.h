@@ -13,6 +13,9 @@
   VALUE(roll, float32) \
   VALUE(speed, float32)
 
-MSGDEF_C_MESSAGE(navunit_common_msgs, msg, VelmariEgoCache)
+/* The parts of the ROS 2 header set, written from the list above. */
+#include "navunit_common_msgs/msg/detail/velmari_ego_cache__struct.h"
+#include "navunit_common_msgs/msg/detail/velmari_ego_cache__functions.h"
+#include "navunit_common_msgs/msg/detail/velmari_ego_cache__type_support.h"
 
 #endif

@@ -31,6 +31,9 @@
   VALUE(age, int16) \
   VALUE(warning, int16)
 
-MSGDEF_C_MESSAGE(navunit_common_msgs, msg, Zodizu610)
+/* The parts of the ROS 2 header set, written from the list above. */
+#include "navunit_common_msgs/msg/detail/zodizu610__struct.h"
+#include "navunit_common_msgs/msg/detail/zodizu610__functions.h"
+#include "navunit_common_msgs/msg/detail/zodizu610__type_support.h"
 
 #endif

@@ -14,6 +14,9 @@
   VALUE(mode, int32) \
   VALUE(gear, int32)
 
-MSGDEF_C_MESSAGE(velmari_messages, msg, Control)
+/* The parts of the ROS 2 header set, written from the list above. */
+#include "velmari_messages/msg/detail/control__struct.h"
+#include "velmari_messages/msg/detail/control__functions.h"
+#include "velmari_messages/msg/detail/control__type_support.h"
 
 #endif

@@ -15,6 +15,9 @@
   VALUE(roll, float64) \
   VALUE(speed, float64)
 
-MSGDEF_C_MESSAGE(velmari_messages, msg, EgoState)
+/* The parts of the ROS 2 header set, written from the list above. */
+#include "velmari_messages/msg/detail/ego_state__struct.h"
+#include "velmari_messages/msg/detail/ego_state__functions.h"
+#include "velmari_messages/msg/detail/ego_state__type_support.h"
 
 #endif

@@ -7,6 +7,9 @@
 #define velmari_messages__msg__Num__FIELDS(VALUE, MESSAGE, STRING) \
   VALUE(num, int64)
 
-MSGDEF_C_MESSAGE(velmari_messages, msg, Num)
+/* The parts of the ROS 2 header set, written from the list above. */
+#include "velmari_messages/msg/detail/num__struct.h"
+#include "velmari_messages/msg/detail/num__functions.h"
+#include "velmari_messages/msg/detail/num__type_support.h"
 
 #endif

@@ -12,8 +12,9 @@
 #define velmari_messages__srv__AddThreeInts_Response__FIELDS(VALUE, MESSAGE, STRING) \
   VALUE(num, int64)
 
-MSGDEF_C_MESSAGE(velmari_messages, srv, AddThreeInts_Request)
-MSGDEF_C_MESSAGE(velmari_messages, srv, AddThreeInts_Response)
-MSGDEF_C_SERVICE(velmari_messages, srv, AddThreeInts)
+/* The parts of the ROS 2 header set, written from the list above. */
+#include "velmari_messages/srv/detail/add_three_ints__struct.h"
+#include "velmari_messages/srv/detail/add_three_ints__functions.h"
+#include "velmari_messages/srv/detail/add_three_ints__type_support.h"
 
 #endif

@@ -8,6 +8,9 @@
   VALUE(sec, int32) \
   VALUE(nanosec, uint32)
 
-MSGDEF_C_MESSAGE(builtin_interfaces, msg, Time)
+/* The parts of the ROS 2 header set, written from the list above. */
+#include "builtin_interfaces/msg/detail/time__struct.h"
+#include "builtin_interfaces/msg/detail/time__functions.h"
+#include "builtin_interfaces/msg/detail/time__type_support.h"
 
 #endif

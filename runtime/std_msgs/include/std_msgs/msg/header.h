@@ -9,6 +9,9 @@
   MESSAGE(stamp, builtin_interfaces, msg, Time) \
   STRING(frame_id)
 
-MSGDEF_C_MESSAGE(std_msgs, msg, Header)
+/* The parts of the ROS 2 header set, written from the list above. */
+#include "std_msgs/msg/detail/header__struct.h"
+#include "std_msgs/msg/detail/header__functions.h"
+#include "std_msgs/msg/detail/header__type_support.h"
 
 #endif

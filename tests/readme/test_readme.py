@@ -1,0 +1,104 @@
+"""README.md as a new user reads it: its files (C, C++, CMake, Python) are
+written out, its shell blocks run in order in one shell against a fresh install
+of this build, with nothing on PATH but the system's folders until the README
+puts install/bin there. Over 127.0.0.1 only (ROS_LOCALHOST_ONLY unset, as the
+README says), on a domain of its own."""
+import os
+import pathlib
+import random
+import re
+import shutil
+import subprocess
+
+import pytest
+
+SOURCE = pathlib.Path(os.environ["MSGDEF_SOURCE_DIR"])
+BUILD = pathlib.Path(os.environ["MSGDEF_BUILD_DIR"])
+WORK = pathlib.Path(os.environ["MSGDEF_README_WORK"])
+README = (SOURCE / "README.md").read_text()
+
+# ```lang ... ``` blocks; a file's block names it on its first line (/* x */, // x, # x)
+BLOCKS = re.findall(r"^```(\w+)\n(.*?)^```$", README, re.S | re.M)
+FILE_NAME = re.compile(r"^(?:/\*|//|#) (example/[\w.]+|[\w.]+)")
+
+
+def file_blocks():
+    files = {}
+    for lang, text in BLOCKS:
+        first = text.splitlines()[0]
+        match = FILE_NAME.match(first)
+        if lang != "sh" and match:
+            files[match.group(1).rstrip(":")] = text
+    return files
+
+
+@pytest.fixture(scope="module")
+def session():
+    shutil.rmtree(WORK, ignore_errors=True)
+    WORK.mkdir(parents=True)
+    # what "cmake --install build --prefix install" gives
+    subprocess.run(["cmake", "--install", str(BUILD), "--prefix", str(WORK / "install")], check=True,
+                   capture_output=True)
+    for name, text in file_blocks().items():
+        (WORK / name).parent.mkdir(parents=True, exist_ok=True)
+        (WORK / name).write_text(text)
+    script = "set -euo pipefail\n" + "".join(
+        f"echo '=== block {i}'\n{text}" for i, (lang, text) in enumerate(BLOCKS) if lang == "sh")
+    env = {"HOME": os.environ.get("HOME", "/root"), "PATH": "/usr/bin:/bin", "LANG": "C.UTF-8",
+           "ROS_DOMAIN_ID": str(random.randint(100, 232)), "PYTHONDONTWRITEBYTECODE": "1",
+           "ASAN_OPTIONS": "new_delete_type_mismatch=0:detect_leaks=0"}
+    if os.environ.get("MSGDEF_SANITIZER_FLAGS"):
+        # CMake takes LDFLAGS as the examples' link flags; python3 gets the runtimes preloaded
+        env["LDFLAGS"] = os.environ["MSGDEF_SANITIZER_FLAGS"]
+        shim = WORK / "shim"
+        shim.mkdir()
+        (shim / "python3").write_text(
+            f"#!/bin/sh\nLD_PRELOAD={os.environ['MSGDEF_SANITIZER_PRELOAD']} exec /usr/bin/python3 \"$@\"\n")
+        (shim / "python3").chmod(0o755)
+        env["PATH"] = f"{shim}:{env['PATH']}"
+    result = subprocess.run(["bash", "-c", script], cwd=WORK, env=env, capture_output=True, text=True,
+                            timeout=500)
+    assert result.returncode == 0, result.stdout + result.stderr
+    return result.stdout
+
+
+def test_every_example_file_and_shell_block_is_there():
+    assert sorted(file_blocks()) == ["example/CMakeLists.txt", "example/control.c", "example/control.cpp",
+                                     "example/control.py"]
+    assert len([lang for lang, _ in BLOCKS if lang == "sh"]) >= 4
+    # the only blocks that are not run are files the shell blocks use
+    assert {lang for lang, _ in BLOCKS} <= {"sh", "c", "cpp", "cmake", "python"}
+
+
+def test_c_and_cpp_examples_build_against_the_install_and_run(session):
+    assert "base_link: throttle 0.4, copy equal\n" in session
+    assert "bytes in control.cdr, the same from the C and the C++ structure\n" in session
+
+
+def test_bytes_of_cpp_python_and_velmsg_agree(session):
+    assert "bytes, as the C++ example wrote them\n" in session
+    assert "  frame_id: 'base_link'\nvalid: true\nthrottle: 0.4\n" in session
+
+
+def test_velmsg_examples_run_as_written(session):
+    velmsg = session
+    assert "velmari_messages/msg/Control\n" in velmsg and "velmari_messages/srv/AddThreeInts\n" in velmsg
+    assert "num: 7\n" in velmsg and "yaw: 1.0e-45\n" in velmsg
+    assert "published velmari_messages/msg/Control #1 on /cmd\n" in velmsg
+    assert velmsg.count("throttle: 0.4\n") == 2  # decoded from the C++ example, then echoed
+
+
+def test_the_hand_build_commands_name_debian_s_python_and_the_install_prefix():
+    assert "    cmake -S . -B build -DPython3_EXECUTABLE=/usr/bin/python3\n" in README
+    assert "    cmake --install build --prefix install\n" in README
+    run_script = (SOURCE / "scripts" / "run").read_text()
+    for mode in re.findall(r"^    scripts/run (\w+)$", README, re.M):
+        assert f"  {mode})" in run_script
+
+
+def test_a_mistyped_mode_is_refused_before_anything_is_installed_or_built():
+    result = subprocess.run([str(SOURCE / "scripts" / "run"), "tset"], capture_output=True, text=True, timeout=60)
+    assert (result.returncode, result.stdout) == (2, "")
+    [line] = result.stderr.splitlines()
+    assert line.startswith("usage: " + str(SOURCE / "scripts" / "run") + " demo|test|")
+    assert line.endswith("('tset' is none of these)")
