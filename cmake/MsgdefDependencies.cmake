@@ -35,16 +35,24 @@ macro(msgdef_find_runtime_packages)
   endforeach()
 endmacro()
 
+# A Windows cross build takes the host's headers (the same on every platform)
+# and links the stand-in of runtime/ named <library> instead.
 function(msgdef_import_library target header_dir_hint header library)
   if(TARGET ${target})
     return()
   endif()
+  set(cross "")
+  if(WIN32 AND CMAKE_CROSSCOMPILING)
+    set(cross NO_CMAKE_FIND_ROOT_PATH)
+  endif()
   find_path(_inc_${header_dir_hint} ${header}
-    PATH_SUFFIXES ${header_dir_hint} REQUIRED)
+    PATH_SUFFIXES ${header_dir_hint} REQUIRED ${cross})
   add_library(${target} INTERFACE IMPORTED GLOBAL)
   set_target_properties(${target} PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES "${_inc_${header_dir_hint}}")
-  if(library)
+  if(library AND cross)
+    set_target_properties(${target} PROPERTIES INTERFACE_LINK_LIBRARIES ${library})
+  elseif(library)
     find_library(_lib_${header_dir_hint} ${library} REQUIRED)
     set_target_properties(${target} PROPERTIES
       INTERFACE_LINK_LIBRARIES "${_lib_${header_dir_hint}}")

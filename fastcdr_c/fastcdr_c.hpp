@@ -142,7 +142,7 @@ std::size_t max_serialized_size(bool & bounded, std::size_t start)
     &S##__size_callback, &S##__max_size_callback}; \
   rosidl_message_type_support_t S##__handle = { \
     rosidl_typesupport_fastrtps_c__identifier, &S##__callbacks, \
-    &get_message_typesupport_handle_function}; \
+    msgdef::imported_function(&get_message_typesupport_handle_function)}; \
   } \
   extern "C" const rosidl_message_type_support_t * \
   rosidl_typesupport_fastrtps_c__get_message_type_support_handle__##S(void) \
@@ -161,7 +161,7 @@ std::size_t max_serialized_size(bool & bounded, std::size_t start)
     NAMESPACE, NAME, &S##_Request__handle, &S##_Response__handle}; \
   rosidl_service_type_support_t S##__handle = { \
     rosidl_typesupport_fastrtps_c__identifier, &S##__callbacks, \
-    &get_service_typesupport_handle_function}; \
+    msgdef::imported_function(&get_service_typesupport_handle_function)}; \
   } \
   extern "C" const rosidl_service_type_support_t * \
   rosidl_typesupport_fastrtps_c__get_service_type_support_handle__##S(void) \

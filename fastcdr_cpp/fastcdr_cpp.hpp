@@ -134,7 +134,7 @@ std::size_t max_serialized_size(bool & bounded, std::size_t start)
     &T##__size_callback, &T##__max_size_callback}; \
   rosidl_message_type_support_t T##__handle = { \
     ::rosidl_typesupport_fastrtps_cpp::typesupport_identifier, &T##__callbacks, \
-    &get_message_typesupport_handle_function}; \
+    msgdef::imported_function(&get_message_typesupport_handle_function)}; \
   } \
   }}} \
   extern "C" const rosidl_message_type_support_t * \
@@ -157,7 +157,7 @@ std::size_t max_serialized_size(bool & bounded, std::size_t start)
     #pkg "::" #folder, #Srv, &Srv##_Request__handle, &Srv##_Response__handle}; \
   rosidl_service_type_support_t Srv##__handle = { \
     ::rosidl_typesupport_fastrtps_cpp::typesupport_identifier, &Srv##__callbacks, \
-    &get_service_typesupport_handle_function}; \
+    msgdef::imported_function(&get_service_typesupport_handle_function)}; \
   } \
   }}} \
   extern "C" const rosidl_service_type_support_t * \

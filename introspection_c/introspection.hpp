@@ -217,6 +217,8 @@ const rosidl_message_type_support_t * message_handle()
   Tables::bound.run([] {
       bind_nested_rows<F, T>();
       Tables::handle.typesupport_identifier = F::identifier();
+      // Read here, the lookup is rosidl_runtime_c's own address, not an import stub.
+      Tables::handle.func = &get_message_typesupport_handle_function;
     });
   bind_nested_rows<F, T>();
   return &Tables::handle;
@@ -246,6 +248,7 @@ const rosidl_service_type_support_t * service_handle()
   using Members = typename F::Members;
   Tables::bound.run([] {
       Tables::handle.typesupport_identifier = F::identifier();
+      Tables::handle.func = &get_service_typesupport_handle_function;
       Tables::members.request_members_ =
         static_cast<const Members *>(message_handle<F, typename V::Request>()->data);
       Tables::members.response_members_ =

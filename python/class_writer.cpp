@@ -53,8 +53,9 @@ struct Module
   bool has_service = false;
 };
 
-// Field kinds of the definitions -> ROS interface type names.
-std::string ros_type_name(const std::string & kind)
+// Field kinds of the definitions -> ROS interface type names (unused by a
+// package whose types have no primitive field).
+[[maybe_unused]] std::string ros_type_name(const std::string & kind)
 {
   static const std::map<std::string, std::string> names = {
     {"bool", "boolean"}, {"float32", "float"}, {"float64", "double"},

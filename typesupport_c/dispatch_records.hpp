@@ -36,7 +36,7 @@
     "one symbol and one slot per implementation"); \
   const type_support_map_t map = { \
     sizeof(identifiers) / sizeof(identifiers[0]), #pkg, identifiers, symbols, slots}; \
-  const Handle handle = {runtime_identifier, &map, lookup}; \
+  const Handle handle = {runtime_identifier, &map, msgdef::imported_function(&lookup)}; \
   }
 
 #endif  // TYPESUPPORT_C__DISPATCH_RECORDS_HPP_

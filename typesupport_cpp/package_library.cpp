@@ -26,9 +26,16 @@ MSGDEF_TYPESUPPORT_CPP_DECLARE(MSGDEF_PACKAGE)
     return &records::handle; \
   }
 #else
+// GCC's copy() gives the alias what the compiler learnt of the definition
+// (that it cannot throw), so that both names are declared alike.
+#  if defined(__clang__)
+#    define TYPESUPPORT_CPP_ALIAS_OF(c_name) __attribute__((alias(MSGDEF_STR(c_name))))
+#  else
+#    define TYPESUPPORT_CPP_ALIAS_OF(c_name) __attribute__((alias(MSGDEF_STR(c_name)), copy(c_name)))
+#  endif
 #  define TYPESUPPORT_CPP_TWO_NAMES(Handle, c_name, cpp_name, records) \
   Handle * c_name(void) {return &records::handle;} \
-  template<> Handle * cpp_name() __attribute__((alias(MSGDEF_STR(c_name))));
+  template<> Handle * cpp_name() TYPESUPPORT_CPP_ALIAS_OF(c_name);
 #endif
 
 #define TYPESUPPORT_CPP_MESSAGE(pkg, folder, T, snake) \

@@ -7,7 +7,11 @@
 #include "rosidl_runtime_c/service_type_support_struct.h"
 #include "rosidl_typesupport_interface/macros.h"
 
-#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#if defined(_WIN32)
+#  define FAKE_EXPORT extern "C" __declspec(dllexport)
+#else
+#  define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 #define FAKE_STR(a) FAKE_STR_(a)
 #define FAKE_STR_(a) #a
 

@@ -1,6 +1,5 @@
 // The lookups of both type support runtimes, against maps of a fake package
 // whose per-kind libraries this test group builds.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +10,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "loader.hpp"
 #include "rcutils/error_handling.h"
 #include "rosidl_typesupport_c/identifier.h"
 #include "rosidl_typesupport_c/message_type_support_dispatch.h"
@@ -100,7 +100,7 @@ TYPED_TEST(Lookup, LoadsTheNamedLibraryKeepsItInTheSlotAndReturnsItsHandle)
   EXPECT_STREQ(found->typesupport_identifier, "fake_kind_a");
   EXPECT_EQ(dispatch.slots[0], nullptr) << "only the requested entry is loaded";
   ASSERT_NE(dispatch.slots[1], nullptr);
-  EXPECT_EQ(dispatch.slots[1], dlopen("libfakepkg__fake_kind_a.so", RTLD_NOW | RTLD_NOLOAD));
+  EXPECT_EQ(dispatch.slots[1], loader::loaded(loader::file_name("fakepkg__fake_kind_a")));
   EXPECT_FALSE(rcutils_error_is_set());
 
   // Found again through the kept library, not by loading it anew.
@@ -223,13 +223,13 @@ TYPED_TEST(Lookup, FallsBackToTheLoadersSearch)
   // Not beside the runtime; once the process holds it, the loader finds it by name.
   FakeDispatch<TypeParam> dispatch{{"fake_kind_elsewhere",
       "fake_kind_elsewhere__get_message_type_support_handle__fakepkg__msg__Thing"}};
-  if (!dlopen("libfakepkg__fake_kind_elsewhere.so", RTLD_NOW | RTLD_NOLOAD)) {
+  if (!loader::loaded(loader::file_name("fakepkg__fake_kind_elsewhere"))) {
     EXPECT_EQ(dispatch.get("fake_kind_elsewhere"), nullptr);
     take_error();
   }
 
-  void * held = dlopen(FAKE_ELSEWHERE_PATH, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(held, nullptr) << dlerror();
+  void * held = loader::open(FAKE_ELSEWHERE_PATH);
+  ASSERT_NE(held, nullptr) << loader::error();
   const rosidl_message_type_support_t * found = dispatch.get("fake_kind_elsewhere");
   ASSERT_NE(found, nullptr) << take_error();
   EXPECT_STREQ(found->typesupport_identifier, "fake_kind_elsewhere");
@@ -266,15 +266,15 @@ TYPED_TEST(Lookup, ThreadsRacingOnAFirstLookupLoadTheLibraryOnce)
   }
   ASSERT_NE(dispatch.slots[0], nullptr);
   using Count = int (*)();
-  auto initialisations = reinterpret_cast<Count>(dlsym(dispatch.slots[0], "fakepkg_initialisations"));
+  auto initialisations = reinterpret_cast<Count>(loader::symbol(dispatch.slots[0], "fakepkg_initialisations"));
   ASSERT_NE(initialisations, nullptr);
   EXPECT_EQ(initialisations(), 1);
 
   // The slot holds the only reference: racing loads leaked none. Releasing
   // it unloads the library (and leaves this map as it was before).
-  dlclose(dispatch.slots[0]);
+  loader::close(dispatch.slots[0]);
   dispatch.slots[0] = nullptr;
-  EXPECT_EQ(dlopen(FAKE_RACE_FILE, RTLD_NOW | RTLD_NOLOAD), nullptr);
+  EXPECT_EQ(loader::loaded(FAKE_RACE_FILE), nullptr);
 }
 
 TEST(TypeSupportMap, LayoutOfTheRecord)

@@ -2,13 +2,13 @@
 // identifier, to the Fast-CDR and introspection handles that the runtime
 // loads by name, and then using them. None of the per-kind libraries is
 // linked into this test; the runtime finds them beside itself.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "generic_cdr.hpp"
+#include "loader.hpp"
 #include "msgdef/typesupport_c.h"
 #include "msgdef/typesupport_cpp.hpp"
 #include "navunit_common_msgs/msgdef_package.h"
@@ -114,12 +114,11 @@ const type_support_map_t & map_of(const Handle * dispatch)
 // The file a handle lives in: directory and base name.
 std::pair<std::string, std::string> file_of(const void * address)
 {
-  Dl_info info{};
-  if (!dladdr(address, &info) || !info.dli_fname) {
+  const std::string path = loader::file_of(address);
+  const auto slash = path.find_last_of("/\\");
+  if (slash == std::string::npos) {
     return {};
   }
-  const std::string path = info.dli_fname;
-  const auto slash = path.rfind('/');
   return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
@@ -157,7 +156,7 @@ TYPED_TEST(Middleware, EveryHandleReachesBothImplementationsLoadedByName)
         EXPECT_EQ(this->get(entry.dispatch, identifier), found);
         // The library <package>__<identifier>, from the runtime's own folder.
         const auto [directory, file] = file_of(found);
-        EXPECT_EQ(file, "lib" + entry.package + "__" + identifier + ".so");
+        EXPECT_EQ(file, loader::file_name(entry.package + "__" + identifier));
         EXPECT_EQ(directory, runtime_directory);
       }
       EXPECT_EQ(entry.dispatch->typesupport_identifier, TypeParam::runtime_identifier());

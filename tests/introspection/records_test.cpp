@@ -135,6 +135,10 @@ std::set<std::string> exports(const char * path)
 
 TEST(Records, RuntimesExportTheirIdentifierAndNothingElse)
 {
+#if defined(_WIN32)
+  GTEST_SKIP() << "reads the library with the host's ELF tools; a DLL's export table is "
+    "checked by the exports tests";
+#endif
   EXPECT_EQ(exports(PATH_rosidl_typesupport_introspection_c),
     std::set<std::string>{"rosidl_typesupport_introspection_c__identifier"});
   EXPECT_EQ(exports(PATH_rosidl_typesupport_introspection_cpp),

@@ -1,9 +1,14 @@
 """Runs the velmsg tool for the tests and knows the packages' types from their interface files."""
 import os
 import pathlib
+import re
+import shlex
 import subprocess
 
 VELMSG = os.environ.get("VELMSG", "velmsg")
+# A Windows build: velmsg runs under this emulator (Wine) and objdump reads its imports.
+EMULATOR = shlex.split(os.environ.get("VELMSG_EMULATOR", ""))
+OBJDUMP = os.environ.get("VELMSG_OBJDUMP")
 SOURCE_DIR = pathlib.Path(os.environ.get("VELMSG_SOURCE_DIR", pathlib.Path(__file__).parents[2]))
 
 
@@ -19,7 +24,7 @@ class Result:
 
 
 def run(*args, input=None, env=None, timeout=60):
-    completed = subprocess.run([VELMSG, *args], input=input, capture_output=True,
+    completed = subprocess.run([*EMULATOR, VELMSG, *args], input=input, capture_output=True,
                                env=env, timeout=timeout)
     return Result(completed)
 
@@ -43,6 +48,15 @@ def shipped_types():
             services.append(f"{package.name}/srv/{srv.stem}")
             messages += [f"{package.name}/srv/{srv.stem}_Request", f"{package.name}/srv/{srv.stem}_Response"]
     return messages, services
+
+
+def needed_libraries():
+    """The libraries the tool's executable names for the loader to bind at start."""
+    if OBJDUMP:
+        text = subprocess.run([OBJDUMP, "-p", VELMSG], capture_output=True, text=True, check=True).stdout
+        return re.findall(r"DLL Name: (\S+)", text)
+    text = subprocess.run(["readelf", "-d", VELMSG], capture_output=True, text=True, check=True).stdout
+    return re.findall(r"\(NEEDED\).*\[(.*)\]", text)
 
 
 def hex_bytes(text):

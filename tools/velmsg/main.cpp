@@ -13,6 +13,14 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#  define WIN32_LEAN_AND_MEAN
+#  include <windows.h>  // before shellapi.h, which needs its types
+#  include <fcntl.h>
+#  include <io.h>
+#  include <shellapi.h>
+#endif
+
 #include "CLI/CLI.hpp"
 #include "cdr_bytes.hpp"
 #include "dds.hpp"
@@ -407,9 +415,50 @@ int run(int argc, char ** argv)
 }  // namespace
 }  // namespace velmsg
 
+#if defined(_WIN32)
+namespace
+{
+// The command line in UTF-8, as on other platforms: main()'s own arguments are
+// in the ANSI code page, which loses every character outside it.
+std::vector<std::string> utf8_arguments()
+{
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR * wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 0; wide && i < count; ++i) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string text(size > 0 ? static_cast<std::size_t>(size) : 1, '\0');
+    if (size > 0) {
+      WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &text[0], size, nullptr, nullptr);
+    }
+    text.resize(std::strlen(text.c_str()));
+    arguments.push_back(text);
+  }
+  LocalFree(wide);
+  return arguments;
+}
+}  // namespace
+#endif
+
 int main(int argc, char ** argv)
 {
+#if defined(_WIN32)
+  // Bytes in and out as they are: no newline translation of CDR or text.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::vector<std::string> arguments = utf8_arguments();
+  std::vector<char *> pointers;
+  for (std::string & argument : arguments) {
+    pointers.push_back(&argument[0]);
+  }
+  pointers.push_back(nullptr);
+  if (!arguments.empty()) {
+    argc = static_cast<int>(arguments.size());
+    argv = pointers.data();
+  }
+#else
   std::signal(SIGPIPE, SIG_IGN);
+#endif
   try {
     return velmsg::run(argc, argv);
   } catch (const velmsg::ToolError & error) {

@@ -1,8 +1,13 @@
 #include "message_type.hpp"
 
-#include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
+#if defined(_WIN32)
+#  define WIN32_LEAN_AND_MEAN
+#  include <windows.h>
+#else
+#  include <dlfcn.h>
+#  include <limits.h>
+#  include <unistd.h>
+#endif
 
 #include <cctype>
 #include <cstdlib>
@@ -48,6 +53,43 @@ bool is_identifier(std::string_view part)
   return true;
 }
 
+#if defined(_WIN32)
+// The tool's libraries live beside it, in <prefix>/bin.
+std::string library_directory()
+{
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    throw failure("cannot locate the tool's own executable");
+  }
+  std::string exe(path, length);
+  return exe.substr(0, exe.find_last_of("\\/"));
+}
+
+std::string library_file(const std::string & base)
+{
+  return library_directory() + "\\" + base + ".dll";
+}
+
+bool file_exists(const std::string & file)
+{
+  return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void * open_library(const std::string & file, std::string & why)
+{
+  HMODULE library = LoadLibraryExA(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (!library) {
+    why = "Windows error " + std::to_string(GetLastError());
+  }
+  return reinterpret_cast<void *>(library);
+}
+
+void * library_symbol(void * library, const char * name)
+{
+  return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+#else
 // The tool's libraries live in <prefix>/lib beside its own <prefix>/bin.
 std::string library_directory()
 {
@@ -60,6 +102,31 @@ std::string library_directory()
   return exe.substr(0, exe.rfind('/')) + "/../lib";
 }
 
+std::string library_file(const std::string & base)
+{
+  return library_directory() + "/lib" + base + ".so";
+}
+
+bool file_exists(const std::string & file)
+{
+  return access(file.c_str(), F_OK) == 0;
+}
+
+void * open_library(const std::string & file, std::string & why)
+{
+  void * library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!library) {
+    why = dlerror();
+  }
+  return library;
+}
+
+void * library_symbol(void * library, const char * name)
+{
+  return dlsym(library, name);
+}
+#endif
+
 // The dispatch library of a package and flavour; loaded once, never unloaded
 // (the type support runtime keeps references into it).
 void * dispatch_library(const std::string & package, Flavour flavour)
@@ -70,14 +137,15 @@ void * dispatch_library(const std::string & package, Flavour flavour)
   if (found != loaded.end()) {
     return found->second;
   }
-  std::string file = library_directory() + "/lib" + base + ".so";
-  if (access(file.c_str(), F_OK) != 0) {
+  std::string file = library_file(base);
+  if (!file_exists(file)) {
     throw bad_input("unknown package '" + package + "': no " + base + " library in " +
             library_directory());
   }
-  void * library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string why;
+  void * library = open_library(file, why);
   if (!library) {
-    throw failure("cannot load " + file + ": " + dlerror());
+    throw failure("cannot load " + file + ": " + why);
   }
   loaded.emplace(base, library);
   return library;
@@ -89,7 +157,7 @@ void * dispatch_function(const TypeName & name, Flavour flavour, const char * ki
   void * library = dispatch_library(name.package, flavour);
   std::string symbol = std::string(flavour_names(flavour).dispatch) + "__get_" + kind +
     "_type_support_handle__" + name.c_name();
-  return dlsym(library, symbol.c_str());
+  return library_symbol(library, symbol.c_str());
 }
 
 std::string take_runtime_error()

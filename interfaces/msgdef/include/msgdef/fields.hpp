@@ -10,6 +10,17 @@
 namespace msgdef
 {
 
+// A function of another library as a static record stores it, read when this
+// library is loaded. Written as a constant initialiser, the address of a
+// function imported from a DLL is this library's own import stub (MinGW; MSVC
+// in C), not the function: a record filled at load holds the address the
+// function's library gives, the same in every library.
+template<class F>
+F * imported_function(F * function) noexcept
+{
+  return function;
+}
+
 // A primitive field: bool, an integer or a float.
 template<class S, class T>
 struct Value
