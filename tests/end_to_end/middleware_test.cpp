@@ -27,8 +27,8 @@
 
 MSGDEF_TYPESUPPORT_C_DECLARE(velmari_messages)
 MSGDEF_TYPESUPPORT_C_DECLARE(navunit_common_msgs)
-MSGDEF_TYPESUPPORT_CPP_DECLARE(velmari_messages)
-MSGDEF_TYPESUPPORT_CPP_DECLARE(navunit_common_msgs)
+// The packages' C++ headers declare the C++ handle functions already; declared
+// twice, dllimport would be dropped (MinGW).
 
 namespace
 {
