@@ -322,6 +322,9 @@ int run(int argc, char ** argv)
   Arguments args;
   CLI::App app("velmsg: the messages of the interface packages, by type name", "velmsg");
   app.set_version_flag("--version", VELMSG_VERSION);
+  // Topic names and file paths begin with '/'; CLI11 on Windows would read
+  // them as /option switches. Subcommands inherit this when they are added.
+  app.allow_windows_style_options(false);
   app.require_subcommand(1);
   app.footer(kOverview);
 
