@@ -126,7 +126,8 @@ struct CppFlavour
 template<class Flavour>
 class DispatchHandles : public ::testing::Test {};
 using Flavours = ::testing::Types<CFlavour, CppFlavour>;
-TYPED_TEST_SUITE(DispatchHandles, Flavours);
+// The name generator named, so that no variadic argument is left empty.
+TYPED_TEST_SUITE(DispatchHandles, Flavours, ::testing::internal::DefaultNameGenerator);
 
 TYPED_TEST(DispatchHandles, OneHandlePerTypeAndService)
 {

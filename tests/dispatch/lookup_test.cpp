@@ -89,7 +89,8 @@ protected:
   void SetUp() override {rcutils_reset_error();}
 };
 using Runtimes = ::testing::Types<CRuntime, CppRuntime>;
-TYPED_TEST_SUITE(Lookup, Runtimes);
+// The name generator named, so that no variadic argument is left empty.
+TYPED_TEST_SUITE(Lookup, Runtimes, ::testing::internal::DefaultNameGenerator);
 
 TYPED_TEST(Lookup, LoadsTheNamedLibraryKeepsItInTheSlotAndReturnsItsHandle)
 {

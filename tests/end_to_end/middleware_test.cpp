@@ -138,7 +138,8 @@ protected:
   }
 };
 using Flavours = ::testing::Types<C, Cpp>;
-TYPED_TEST_SUITE(Middleware, Flavours);
+// The name generator named, so that no variadic argument is left empty.
+TYPED_TEST_SUITE(Middleware, Flavours, ::testing::internal::DefaultNameGenerator);
 
 TYPED_TEST(Middleware, EveryHandleReachesBothImplementationsLoadedByName)
 {

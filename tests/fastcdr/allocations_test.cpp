@@ -6,9 +6,8 @@
 #include <dlfcn.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
 
+#include "new_probe.hpp"
 #include "rcutils/allocator.h"
 #include "support.hpp"
 
@@ -17,7 +16,6 @@ namespace
 
 std::atomic<bool> counting{false};
 std::atomic<int> rcutils_calls{0};
-std::atomic<int> new_calls{0};
 
 void count(std::atomic<int> & calls)
 {
@@ -67,17 +65,6 @@ extern "C" rcutils_allocator_t rcutils_get_default_allocator(void)
   return allocator;
 }
 
-void * operator new(std::size_t size)
-{
-  count(new_calls);
-  if (void * p = std::malloc(size ? size : 1)) {
-    return p;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void * p) noexcept {std::free(p);}
-void operator delete(void * p, std::size_t) noexcept {std::free(p);}
-
 namespace fastcdr_test
 {
 namespace
@@ -93,11 +80,12 @@ template<class F>
 HeapCalls heap_calls(F && f)
 {
   rcutils_calls = 0;
-  new_calls = 0;
   counting = true;
+  new_probe_start();
   f();
+  const int new_calls = new_probe_stop().calls;
   counting = false;
-  return {rcutils_calls.load(), new_calls.load()};
+  return {rcutils_calls.load(), new_calls};
 }
 
 const std::string kLong(40, 'L');  // beyond any small-string buffer

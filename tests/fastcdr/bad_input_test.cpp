@@ -2,30 +2,8 @@
 // cannot be written: the stream's exception or false, never a read past the
 // buffer (the buffers are exactly as long as the test says; run under ASan)
 // and never an allocation that the bytes do not back.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "new_probe.hpp"
 #include "support.hpp"
-
-// Records the largest single allocation made through operator new anywhere
-// in the process (the libraries' temporaries included).
-namespace
-{
-std::atomic<std::size_t> largest_allocation{0};
-}
-
-void * operator new(std::size_t size)
-{
-  std::size_t seen = largest_allocation.load();
-  while (size > seen && !largest_allocation.compare_exchange_weak(seen, size)) {}
-  if (void * p = std::malloc(size ? size : 1)) {
-    return p;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void * p) noexcept {std::free(p);}
-void operator delete(void * p, std::size_t) noexcept {std::free(p);}
 
 namespace fastcdr_test
 {
@@ -109,10 +87,10 @@ TEST(ForgedLength, RaisesWithoutAllocatingAndKeepsTheFrameId)
     bytes.push_back(0);
     std_msgs::msg::Header cpp;
     Stream in(bytes);
-    largest_allocation = 0;
+    new_probe_start();
     ASSERT_TRUE(std_msgs::msg::typesupport_fastrtps_cpp::cdr_deserialize(in.cdr, cpp));
     EXPECT_EQ(cpp.frame_id.size(), 5000u);
-    EXPECT_GE(largest_allocation.load(), 5000u);
+    EXPECT_GE(new_probe_stop().largest, 5000u);
   }
   for (const auto & [claimed, present] : {std::pair<uint32_t, std::size_t>{0xfffffff0u, 3},
       {0x7fffffffu, 16}, {5, 4}})
@@ -123,22 +101,22 @@ TEST(ForgedLength, RaisesWithoutAllocatingAndKeepsTheFrameId)
     CMessage<std_msgs__msg__Header> c;
     set_string(c.msg.frame_id, "kept");
     Stream c_in(bytes);
-    largest_allocation = 0;
+    new_probe_start();
     EXPECT_THROW(
       callbacks_of(Traits<std_msgs__msg__Header>::c_handle())->cdr_deserialize(c_in.cdr, &c.msg),
       NotEnoughMemoryException);
-    EXPECT_LT(largest_allocation.load(), 4096u);
+    EXPECT_LT(new_probe_stop().largest, 4096u);
     EXPECT_STREQ(c.msg.frame_id.data, "kept");
     EXPECT_EQ(c_in.position(), 8u) << "the stream is back at the length prefix";
 
     std_msgs::msg::Header cpp;
     cpp.frame_id = "kept";
     Stream cpp_in(bytes);
-    largest_allocation = 0;
+    new_probe_start();
     EXPECT_THROW(
       std_msgs::msg::typesupport_fastrtps_cpp::cdr_deserialize(cpp_in.cdr, cpp),
       NotEnoughMemoryException);
-    EXPECT_LT(largest_allocation.load(), 4096u);
+    EXPECT_LT(new_probe_stop().largest, 4096u);
     EXPECT_EQ(cpp.frame_id, "kept");
 
     // Through an enclosing message as well.
