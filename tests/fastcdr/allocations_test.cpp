@@ -3,10 +3,14 @@
 // enlargement otherwise. This executable counts every call of the rcutils
 // default allocator (the C strings' storage) and of operator new (the C++
 // strings'), wherever in the process they come from.
-#include <dlfcn.h>
+#if defined(_WIN32)
+// This program defines the function it replaces: declared for export, not import.
+#  define RCUTILS_BUILDING_DLL
+#endif
 
 #include <atomic>
 
+#include "../support/interpose.hpp"
 #include "new_probe.hpp"
 #include "rcutils/allocator.h"
 #include "support.hpp"
@@ -51,11 +55,8 @@ void * counted_zero_allocate(size_t count_of, size_t size, void * state)
 
 extern "C" rcutils_allocator_t rcutils_get_default_allocator(void)
 {
-  static const auto next = reinterpret_cast<rcutils_allocator_t (*)()>(
-    dlsym(RTLD_NEXT, "rcutils_get_default_allocator"));
-  if (!next) {
-    std::abort();
-  }
+  static const auto next =
+    interpose::next<rcutils_allocator_t (*)()>("rcutils_get_default_allocator");
   real_allocator = next();
   rcutils_allocator_t allocator = real_allocator;
   allocator.allocate = &counted_allocate;
@@ -64,6 +65,15 @@ extern "C" rcutils_allocator_t rcutils_get_default_allocator(void)
   allocator.zero_allocate = &counted_zero_allocate;
   return allocator;
 }
+
+#if defined(_WIN32)
+namespace
+{
+// Before main: the libraries this program links are loaded by then.
+const bool redirected = interpose::redirect("rcutils_get_default_allocator",
+    reinterpret_cast<void *>(&rcutils_get_default_allocator)) != nullptr;
+}  // namespace
+#endif
 
 namespace fastcdr_test
 {

@@ -3,13 +3,19 @@
 // libraries reach by name (C: the handle function and the size functions;
 // C++: the typed functions) and forwards to the real ones unless told not to.
 // It also interposes the default allocator, to fail the storage of a C frame id.
-#include <dlfcn.h>
+#if defined(_WIN32)
+// This program defines the functions it replaces: declared for export, not import.
+#  define RCUTILS_BUILDING_DLL
+#  define ROSIDL_TYPESUPPORT_FASTRTPS_C_BUILDING_DLL_std_msgs
+#  define ROSIDL_TYPESUPPORT_FASTRTPS_CPP_BUILDING_DLL_std_msgs
+#endif
 
 #include "rcutils/allocator.h"
 
 #include <atomic>
 #include <limits>
 
+#include "../support/interpose.hpp"
 #include "support.hpp"
 
 namespace
@@ -24,15 +30,16 @@ std::atomic<std::size_t> forced_header_size{kReal};  // the header's contributio
 std::atomic<int> forced_bounded{-1};  // what the header's max-size function leaves in the flag
 std::atomic<bool> fail_allocation{false};
 
-template<class F>
-F real(const char * symbol)
-{
-  auto * f = reinterpret_cast<F>(dlsym(RTLD_NEXT, symbol));
-  if (!f) {
-    std::abort();
-  }
-  return f;
-}
+// The C++ functions of the std_msgs serializer, by their linkage names.
+constexpr const char * kCppSerialize =
+  "_ZN8std_msgs3msg24typesupport_fastrtps_cpp13cdr_serializeERKNS0_7Header_ISaIvEEERN8eprosima7fastcdr3CdrE";
+constexpr const char * kCppDeserialize =
+  "_ZN8std_msgs3msg24typesupport_fastrtps_cpp15cdr_deserializeERN8eprosima7fastcdr3CdrERNS0_7Header_ISaIvEEE";
+constexpr const char * kCppSize =
+  "_ZN8std_msgs3msg24typesupport_fastrtps_cpp19get_serialized_sizeERKNS0_7Header_ISaIvEEE"
+  INTERPOSE_MANGLED_SIZE_T;
+constexpr const char * kCppMaxSize =
+  "_ZN8std_msgs3msg24typesupport_fastrtps_cpp26max_serialized_size_HeaderERb" INTERPOSE_MANGLED_SIZE_T;
 
 // A failing header writes or reads one byte first: the caller must keep it.
 bool failing_serialize(const void *, Cdr & cdr)
@@ -65,7 +72,7 @@ void * failing_reallocate(void *, size_t, void *) {return nullptr;}
 
 extern "C" rcutils_allocator_t rcutils_get_default_allocator(void)
 {
-  static auto next = real<rcutils_allocator_t (*)()>("rcutils_get_default_allocator");
+  static auto next = interpose::next<rcutils_allocator_t (*)()>("rcutils_get_default_allocator");
   rcutils_allocator_t allocator = next();
   if (fail_allocation) {
     allocator.reallocate = &failing_reallocate;
@@ -80,7 +87,7 @@ rosidl_typesupport_fastrtps_c__get_message_type_support_handle__std_msgs__msg__H
   if (fail_header) {
     return &failing_handle;
   }
-  static auto next = real<const rosidl_message_type_support_t * (*)()>(
+  static auto next = interpose::next<const rosidl_message_type_support_t * (*)()>(
     "rosidl_typesupport_fastrtps_c__get_message_type_support_handle__std_msgs__msg__Header");
   return next();
 }
@@ -90,7 +97,7 @@ extern "C" size_t get_serialized_size_std_msgs__msg__Header(const void * msg, si
   if (forced_header_size != kReal) {
     return forced_header_size;
   }
-  static auto next = real<size_t (*)(const void *, size_t)>("get_serialized_size_std_msgs__msg__Header");
+  static auto next = interpose::next<size_t (*)(const void *, size_t)>("get_serialized_size_std_msgs__msg__Header");
   return next(msg, start);
 }
 
@@ -99,7 +106,7 @@ extern "C" size_t max_serialized_size_std_msgs__msg__Header(bool & bounded, size
   if (forced_header_size != kReal) {
     return forced_max(bounded, forced_header_size);
   }
-  static auto next = real<size_t (*)(bool &, size_t)>("max_serialized_size_std_msgs__msg__Header");
+  static auto next = interpose::next<size_t (*)(bool &, size_t)>("max_serialized_size_std_msgs__msg__Header");
   return next(bounded, start);
 }
 
@@ -111,8 +118,7 @@ bool cdr_serialize(const std_msgs::msg::Header & header, Cdr & cdr)
   if (fail_header) {
     return failing_serialize(&header, cdr);
   }
-  static auto next = real<bool (*)(const std_msgs::msg::Header &, Cdr &)>(
-    "_ZN8std_msgs3msg24typesupport_fastrtps_cpp13cdr_serializeERKNS0_7Header_ISaIvEEERN8eprosima7fastcdr3CdrE");
+  static auto next = interpose::next<bool (*)(const std_msgs::msg::Header &, Cdr &)>(kCppSerialize);
   return next(header, cdr);
 }
 
@@ -121,8 +127,7 @@ bool cdr_deserialize(Cdr & cdr, std_msgs::msg::Header & header)
   if (fail_header) {
     return failing_deserialize(cdr, &header);
   }
-  static auto next = real<bool (*)(Cdr &, std_msgs::msg::Header &)>(
-    "_ZN8std_msgs3msg24typesupport_fastrtps_cpp15cdr_deserializeERN8eprosima7fastcdr3CdrERNS0_7Header_ISaIvEEE");
+  static auto next = interpose::next<bool (*)(Cdr &, std_msgs::msg::Header &)>(kCppDeserialize);
   return next(cdr, header);
 }
 
@@ -131,8 +136,7 @@ size_t get_serialized_size(const std_msgs::msg::Header & header, size_t start)
   if (forced_header_size != kReal) {
     return forced_header_size;
   }
-  static auto next = real<size_t (*)(const std_msgs::msg::Header &, size_t)>(
-    "_ZN8std_msgs3msg24typesupport_fastrtps_cpp19get_serialized_sizeERKNS0_7Header_ISaIvEEEm");
+  static auto next = interpose::next<size_t (*)(const std_msgs::msg::Header &, size_t)>(kCppSize);
   return next(header, start);
 }
 
@@ -141,12 +145,40 @@ size_t max_serialized_size_Header(bool & bounded, size_t start)
   if (forced_header_size != kReal) {
     return forced_max(bounded, forced_header_size);
   }
-  static auto next = real<size_t (*)(bool &, size_t)>(
-    "_ZN8std_msgs3msg24typesupport_fastrtps_cpp26max_serialized_size_HeaderERbm");
+  static auto next = interpose::next<size_t (*)(bool &, size_t)>(kCppMaxSize);
   return next(bounded, start);
 }
 
 }  // namespace std_msgs::msg::typesupport_fastrtps_cpp
+
+#if defined(_WIN32)
+namespace
+{
+namespace cpp = std_msgs::msg::typesupport_fastrtps_cpp;
+template<class F>
+void * address(F * f) {return reinterpret_cast<void *>(f);}
+
+// Before main: the libraries this program links are loaded by then.
+const bool redirected = [] {
+    interpose::redirect("rcutils_get_default_allocator", address(&rcutils_get_default_allocator));
+    interpose::redirect(
+      "rosidl_typesupport_fastrtps_c__get_message_type_support_handle__std_msgs__msg__Header",
+      address(&rosidl_typesupport_fastrtps_c__get_message_type_support_handle__std_msgs__msg__Header));
+    interpose::redirect("get_serialized_size_std_msgs__msg__Header",
+      address(&get_serialized_size_std_msgs__msg__Header));
+    interpose::redirect("max_serialized_size_std_msgs__msg__Header",
+      address(&max_serialized_size_std_msgs__msg__Header));
+    interpose::redirect(kCppSerialize,
+      address(static_cast<bool (*)(const std_msgs::msg::Header &, Cdr &)>(&cpp::cdr_serialize)));
+    interpose::redirect(kCppDeserialize,
+      address(static_cast<bool (*)(Cdr &, std_msgs::msg::Header &)>(&cpp::cdr_deserialize)));
+    interpose::redirect(kCppSize,
+      address(static_cast<size_t (*)(const std_msgs::msg::Header &, size_t)>(&cpp::get_serialized_size)));
+    interpose::redirect(kCppMaxSize, address(&cpp::max_serialized_size_Header));
+    return true;
+  }();
+}  // namespace
+#endif
 
 namespace fastcdr_test
 {

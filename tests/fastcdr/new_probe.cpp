@@ -6,20 +6,46 @@
 #include <cstdlib>
 #include <new>
 
+#include "../support/interpose.hpp"
+
 namespace
 {
 std::atomic<bool> probing{false};
 std::atomic<int> calls{0};
 std::atomic<std::size_t> largest{0};
-}  // namespace
 
-void * operator new(std::size_t size)
+void note(std::size_t size)
 {
   if (probing) {
     ++calls;
     std::size_t seen = largest.load();
     while (size > seen && !largest.compare_exchange_weak(seen, size)) {}
   }
+}
+
+#if defined(_WIN32)
+// The C++ runtime is a DLL of its own here. Its strings call its own
+// operator new, which this program's replacement does not reach; that one
+// calls malloc through the DLL's imports, which are pointed at a probe.
+using Malloc = void * (*)(std::size_t);
+Malloc runtime_malloc = nullptr;
+void * probed_malloc(std::size_t size)
+{
+  note(size);
+  return runtime_malloc(size);
+}
+// Before main: the C++ runtime is loaded by then.
+const bool redirected = [] {
+    runtime_malloc = reinterpret_cast<Malloc>(
+      interpose::redirect("malloc", reinterpret_cast<void *>(&probed_malloc), "libstdc++-6.dll"));
+    return runtime_malloc != nullptr;
+  }();
+#endif
+}  // namespace
+
+void * operator new(std::size_t size)
+{
+  note(size);
   if (void * p = std::malloc(size ? size : 1)) {
     return p;
   }
