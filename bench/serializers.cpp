@@ -13,6 +13,7 @@
 #include "cases.hpp"
 #include "fastcdr/Cdr.h"
 #include "fastcdr/FastBuffer.h"
+#include "../tests/support/field_walk.hpp"
 #include "msgdef/fields.hpp"
 #include "msgdef/typesupport_c.h"
 #include "msgdef/typesupport_cpp.hpp"
@@ -50,21 +51,7 @@ const message_type_support_callbacks_t * fastcdr_callbacks(
   return static_cast<const message_type_support_callbacks_t *>(handle->data);
 }
 
-// Field values: distinct per field, the frame id "base_link".
-#define MSGDEF_BIND_MESSAGE(pkg, folder, T) 0
-#define BENCH_FIELDS(pkg, folder, T, snake) \
-  inline auto fields_of(const pkg##__##folder##__##T &) \
-  { \
-    return MSGDEF_FIELD_TUPLE(pkg##__##folder##__##T, pkg##__##folder##__##T); \
-  } \
-  inline auto fields_of(const pkg::folder::T &) \
-  { \
-    return MSGDEF_FIELD_TUPLE(pkg::folder::T, pkg##__##folder##__##T); \
-  }
-builtin_interfaces__MESSAGES(BENCH_FIELDS)
-std_msgs__MESSAGES(BENCH_FIELDS)
-navunit_common_msgs__MESSAGES(BENCH_FIELDS)
-velmari_messages__MESSAGES(BENCH_FIELDS)
+using field_walk::fields_of;
 
 void set_text(rosidl_runtime_c__String & s, const char * text)
 {
@@ -74,6 +61,7 @@ void set_text(rosidl_runtime_c__String & s, const char * text)
 }
 void set_text(std::string & s, const char * text) {s = text;}
 
+// Field values: distinct per field, the frame id "base_link".
 template<class M>
 void fill(M & msg, unsigned & n)
 {

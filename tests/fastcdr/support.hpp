@@ -17,6 +17,7 @@
 #include "fastcdr/Cdr.h"
 #include "fastcdr/FastBuffer.h"
 #include "fastcdr/exceptions/NotEnoughMemoryException.h"
+#include "../support/field_walk.hpp"
 #include "msgdef/fields.hpp"
 #include "rosidl_runtime_c/string_functions.h"
 #include "rosidl_typesupport_fastrtps_c/identifier.h"
@@ -201,21 +202,7 @@ inline void set_string(rosidl_runtime_c__String & s, const std::string & v)
 }
 inline void set_string(std::string & s, const std::string & v) {s = v;}
 
-// Descriptor tuples for the fillers (nested messages need no binding here).
-#define MSGDEF_BIND_MESSAGE(pkg, folder, T) 0
-#define FASTCDR_TEST_FIELDS(pkg, folder, T, snake) \
-  inline auto fields_of(const pkg##__##folder##__##T &) \
-  { \
-    return MSGDEF_FIELD_TUPLE(pkg##__##folder##__##T, pkg##__##folder##__##T); \
-  } \
-  inline auto fields_of(const pkg::folder::T &) \
-  { \
-    return MSGDEF_FIELD_TUPLE(pkg::folder::T, pkg##__##folder##__##T); \
-  }
-builtin_interfaces__MESSAGES(FASTCDR_TEST_FIELDS)
-std_msgs__MESSAGES(FASTCDR_TEST_FIELDS)
-navunit_common_msgs__MESSAGES(FASTCDR_TEST_FIELDS)
-velmari_messages__MESSAGES(FASTCDR_TEST_FIELDS)
+using field_walk::fields_of;
 
 // A distinct value per field number, exact in every type (bools alternate).
 template<class T>
