@@ -34,6 +34,7 @@
 #include <type_traits>
 
 #include "msgdef/fields.hpp"
+#include "py_ref.hpp"
 #include "rosidl_runtime_c/string_functions.h"
 
 namespace python_messages
@@ -50,33 +51,6 @@ struct Nested
 // init and fini of the C message.
 template<class S>
 struct Type;
-
-// Owns one reference.
-class Ref
-{
-public:
-  explicit Ref(PyObject * object = nullptr)
-  : object_(object) {}
-  ~Ref() {Py_XDECREF(object_);}
-  Ref(const Ref &) = delete;
-  Ref & operator=(const Ref &) = delete;
-  PyObject * get() const {return object_;}
-  void reset(PyObject * object)
-  {
-    Py_XDECREF(object_);
-    object_ = object;
-  }
-  PyObject * release()
-  {
-    PyObject * object = object_;
-    object_ = nullptr;
-    return object;
-  }
-  explicit operator bool() const {return object_ != nullptr;}
-
-private:
-  PyObject * object_;
-};
 
 // Where a value belongs, for error messages.
 struct Place

@@ -27,6 +27,8 @@
 #include "rosidl_typesupport_introspection_c/message_introspection.h"
 #include "rosidl_typesupport_fastrtps_cpp/message_type_support.h"
 
+#include "py_ref.hpp"
+
 namespace
 {
 
@@ -34,26 +36,7 @@ constexpr char fastrtps_c_identifier[] = "rosidl_typesupport_fastrtps_c";
 constexpr char introspection_c_identifier[] = "rosidl_typesupport_introspection_c";
 constexpr size_t encapsulation_size = 4;
 
-class Ref
-{
-public:
-  explicit Ref(PyObject * object = nullptr)
-  : object_(object) {}
-  ~Ref() {Py_XDECREF(object_);}
-  Ref(const Ref &) = delete;
-  Ref & operator=(const Ref &) = delete;
-  PyObject * get() const {return object_;}
-  PyObject * release()
-  {
-    PyObject * object = object_;
-    object_ = nullptr;
-    return object;
-  }
-  explicit operator bool() const {return object_ != nullptr;}
-
-private:
-  PyObject * object_;
-};
+using python_messages::Ref;
 
 // What the capsules of one message class lead to.
 struct MessageSupport
