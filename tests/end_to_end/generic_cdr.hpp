@@ -21,6 +21,8 @@
 #include "rosidl_typesupport_introspection_cpp/message_introspection.hpp"
 #include "rosidl_typesupport_introspection_cpp/service_introspection.hpp"
 
+#include "../support/unaligned.hpp"
+
 namespace generic
 {
 
@@ -66,16 +68,8 @@ struct CppFlavour
   }
 };
 
-template<class T>
-T load(const void * at)
-{
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
-template<class T>
-void store(void * at, T value) {std::memcpy(at, &value, sizeof value);}
+using unaligned::load;
+using unaligned::store;
 
 // Calls visit(T{}) with the C++ type of a primitive kind code; false for a
 // code that is not a primitive (string, message, or unknown).

@@ -12,22 +12,16 @@
 #include "rosidl_typesupport_introspection_c/message_introspection.h"
 #include "rosidl_typesupport_introspection_cpp/message_introspection.hpp"
 
+#include "../support/unaligned.hpp"
+
 namespace walker
 {
 
 template<class Members>
 constexpr bool is_c = std::is_same_v<Members, rosidl_typesupport_introspection_c__MessageMembers>;
 
-template<class T>
-T load(const void * at)
-{
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
-template<class T>
-void store(void * at, T value) {std::memcpy(at, &value, sizeof value);}
+using unaligned::load;
+using unaligned::store;
 
 // "name=value" per line, nested fields as "outer.inner=value".
 template<class Members>
