@@ -13,7 +13,7 @@
 #include "cases.hpp"
 #include "fastcdr/Cdr.h"
 #include "fastcdr/FastBuffer.h"
-#include "../tests/support/field_walk.hpp"
+#include "../msgdef_tests/support/field_walk.hpp"
 #include "msgdef/fields.hpp"
 #include "msgdef/typesupport_c.h"
 #include "msgdef/typesupport_cpp.hpp"

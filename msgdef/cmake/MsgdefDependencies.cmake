@@ -36,7 +36,7 @@ macro(msgdef_find_runtime_packages)
 endmacro()
 
 # A Windows cross build takes the host's headers (the same on every platform)
-# and links the stand-in of runtime/ named <library> instead.
+# and links the Windows stand-in named <library> instead.
 function(msgdef_import_library target header_dir_hint header library)
   if(TARGET ${target})
     return()

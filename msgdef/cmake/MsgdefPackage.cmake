@@ -16,7 +16,7 @@
 # A dependency built in the same project is used directly; any other is found
 # with find_package() and reached only through what its CMake package exports
 # (<dep>::<dep>__<kind> targets, <dep>_INCLUDE_DIRS), so the same package
-# builds over the real ROS 2 packages and over the stand-ins in runtime/.
+# builds over the real ROS 2 packages and over the stand-ins in stand_ins/.
 include_guard(GLOBAL)
 include(GNUInstallDirs)
 
@@ -288,7 +288,13 @@ function(msgdef_add_package pkg)
     $<BUILD_INTERFACE:${P_DIRECTORY}/include>
     $<BUILD_INTERFACE:${gen}/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-  target_link_libraries(${defs} INTERFACE msgdef::msgdef rosidl_runtime_c::rosidl_runtime_c
+  # A sealed package installs without the kit: the kit's headers it includes
+  # come with it into the same include folder.
+  set(kit msgdef::msgdef)
+  if(P_SEALED)
+    set(kit $<BUILD_INTERFACE:msgdef::msgdef>)
+  endif()
+  target_link_libraries(${defs} INTERFACE ${kit} rosidl_runtime_c::rosidl_runtime_c
     rosidl_runtime_cpp::rosidl_runtime_cpp)
   foreach(dep IN LISTS P_DEPENDS)
     target_link_libraries(${defs} INTERFACE ${dep}::${dep}__rosidl_generator_c)
@@ -421,10 +427,15 @@ function(msgdef_install_package pkg dir interface_files targets deps)
     install(FILES ${f} DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/${folder})
     string(APPEND index "${folder}/${name}\n")
   endforeach()
-  set(resources ${gen}/ament_index/resource_index)
-  file(WRITE ${resources}/packages/${pkg} "")
-  file(WRITE ${resources}/rosidl_interfaces/${pkg} "${index}")
-  install(DIRECTORY ${gen}/ament_index DESTINATION ${CMAKE_INSTALL_DATADIR})
+  # The build tree's share/ holds the index too: tools run from the build
+  # tree (velmsg) find the packages as they would in the install prefix.
+  set(resources ament_index/resource_index)
+  file(WRITE ${CMAKE_BINARY_DIR}/share/${resources}/packages/${pkg} "")
+  file(WRITE ${CMAKE_BINARY_DIR}/share/${resources}/rosidl_interfaces/${pkg} "${index}")
+  install(FILES ${CMAKE_BINARY_DIR}/share/${resources}/packages/${pkg}
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/${resources}/packages)
+  install(FILES ${CMAKE_BINARY_DIR}/share/${resources}/rosidl_interfaces/${pkg}
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/${resources}/rosidl_interfaces)
   if(EXISTS ${dir}/package.xml)
     install(FILES ${dir}/package.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg})
   endif()
@@ -438,6 +449,10 @@ function(msgdef_install_package pkg dir interface_files targets deps)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/${pkg}/cmake)
   set(PKG ${pkg})
   set(MSGDEF_DEPENDS "${deps}")
+  set(MSGDEF_SEALED OFF)
+  if(sealed)
+    set(MSGDEF_SEALED ON)
+  endif()
   list(TRANSFORM targets PREPEND "${pkg}::" OUTPUT_VARIABLE MSGDEF_TARGETS)
   list(FILTER MSGDEF_TARGETS EXCLUDE REGEX "__definitions$")
   set(MSGDEF_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})

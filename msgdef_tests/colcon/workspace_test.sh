@@ -1,43 +1,67 @@
 #!/usr/bin/env bash
-# Builds the interface packages as a ROS 2 user does, over the stand-in
-# underlay where ROS 2 itself is absent:
-#   1. install the stand-ins (sealed: only what the real packages offer) into
-#      a scratch prefix and source it;
-#   2. colcon-build a workspace holding a clean copy of this repository and a
-#      consumer ament package, and source the workspace;
-#   3. check the ament index, Python, the consumer's round trip, and that no
-#      stand-in entered the workspace.
+# The packages as a ROS 2 user builds them, over the stand-in underlay where
+# ROS 2 itself is absent:
+#   1. install the stand-ins (sealed: only what the real packages offer, no
+#      kit) into a scratch prefix and source it;
+#   2. colcon: a workspace holding a clean copy of this repository and a
+#      consumer ament package lists exactly the product packages, builds
+#      without a warning (with whatever python3 comes first on PATH, as the
+#      README has it), puts velmsg on PATH, and `colcon test` passes;
+#   3. the ament index, Python, the consumer's round trip, velmsg's types, and
+#      that no stand-in entered the workspace;
+#   4. each package folder copied alone into an empty workspace, over an
+#      underlay of what it depends on, builds; velmsg installed there finds the
+#      types of the other prefixes through AMENT_PREFIX_PATH.
 set -euo pipefail
 source_dir=$(cd "$1" && pwd) work=$2
-export PATH="/usr/bin:/bin:$PATH"   # Debian's python3, which colcon and ament use
-unset PYTHONPATH LD_LIBRARY_PATH CMAKE_PREFIX_PATH AMENT_PREFIX_PATH
+unset PYTHONPATH LD_LIBRARY_PATH CMAKE_PREFIX_PATH AMENT_PREFIX_PATH COLCON_PREFIX_PATH
 rm -rf "$work" && mkdir -p "$work"
 fail() { echo "FAILED: $*"; exit 1; }
+products="msgdef msgdef_tests navunit_common_msgs velmari_messages velmsg"
+cmake_args=(-DPython3_EXECUTABLE=/usr/bin/python3 ${MSGDEF_TEST_CMAKE_ARGS:-})
+
+# colcon <args>: fails on a failing command or on any warning it prints.
+colcon_checked() {
+  local log=$work/colcon-$1.log
+  colcon "$@" >"$log" 2>&1 || { tail -60 "$log"; fail "colcon $*"; }
+  if grep -n -i -E 'warning|--- stderr' "$log"; then
+    fail "colcon $1 printed a warning"
+  fi
+}
+source_setup() { set +u; source "$1"; set -u; }
+# A python3 first on PATH that is not the system's: it sees none of Debian's
+# Python packages (ament's, catkin_pkg), as a pyenv or conda build would not.
+mkdir -p "$work/foreign-python"
+printf '#!/bin/sh\nexec /usr/bin/python3 -S "$@"\n' >"$work/foreign-python/python3"
+chmod +x "$work/foreign-python/python3"
+export PATH="$work/foreign-python:$PATH"
+clean_path=$PATH
 
 echo "== stand-in underlay"
-cmake -S "$source_dir/runtime" -B "$work/underlay-build" -DPython3_EXECUTABLE=/usr/bin/python3 \
-  ${MSGDEF_TEST_CMAKE_ARGS:-} >/dev/null
+cmake -S "$source_dir/stand_ins" -B "$work/underlay-build" "${cmake_args[@]}" >/dev/null
 cmake --build "$work/underlay-build" -j"$(nproc)" >/dev/null
 cmake --install "$work/underlay-build" --prefix "$work/underlay" >/dev/null
-# shellcheck disable=SC1091
-source "$work/underlay/setup.bash"
+[ ! -e "$work/underlay/share/msgdef" ] && [ ! -e "$work/underlay/share/ament_index/resource_index/packages/msgdef" ] \
+  || fail "the stand-in underlay installs the kit"
+source_setup "$work/underlay/setup.bash"
 
 echo "== colcon workspace"
 mkdir -p "$work/ws/src/velmari_interfaces"
 tar -C "$source_dir" --exclude='./build*' --exclude=./install --exclude=./.git -cf - . \
   | tar -C "$work/ws/src/velmari_interfaces" -xf -
-cp -r "$source_dir/tests/colcon/consumer" "$work/ws/src/"
+cp -r "$source_dir/msgdef_tests/colcon/consumer" "$work/ws/src/"
 cd "$work/ws"
-colcon list --names-only | sort > packages.txt
-printf '%s\n' msgdef msgdef_consumer navunit_common_msgs velmari_messages | diff - packages.txt \
-  || fail "colcon finds other packages than the kit, both interface packages and the consumer"
-colcon build \
-  --cmake-args -DPython3_EXECUTABLE=/usr/bin/python3 ${MSGDEF_TEST_CMAKE_ARGS:-} > build.log 2>&1 \
-  || { tail -60 build.log; fail "colcon build"; }
-set +u
-# shellcheck disable=SC1091
-source install/setup.bash
-set -u
+colcon_checked list --names-only --base-paths src/velmari_interfaces
+[ "$(sort "$work/colcon-list.log" | xargs)" = "$products" ] \
+  || fail "colcon finds $(xargs <"$work/colcon-list.log"), not the product packages ($products)"
+colcon_checked build --event-handlers console_cohesion- --cmake-args "${cmake_args[@]}"
+source_setup install/setup.bash
+[ "$(command -v velmsg)" = "$work/ws/install/velmsg/bin/velmsg" ] || fail "velmsg is not on PATH"
+colcon_checked test --packages-select msgdef_tests --event-handlers console_cohesion-
+colcon test-result --test-result-base build/msgdef_tests >"$work/test-result.log" \
+  || { cat "$work/test-result.log"; fail "colcon test: msgdef_tests failed"; }
+grep -E '^Summary: [1-9][0-9]* tests, 0 errors, 0 failures' "$work/test-result.log" \
+  || { cat "$work/test-result.log"; fail "colcon test ran no tests"; }
 
 echo "== nothing of the underlay in the workspace"
 leaked=$(find install \( -name '*std_msgs*' -o -name '*builtin_interfaces*' \
@@ -45,10 +69,10 @@ leaked=$(find install \( -name '*std_msgs*' -o -name '*builtin_interfaces*' \
 [ -z "$leaked" ] || fail "stand-in files in the workspace: $leaked"
 
 echo "== ament index"
-python3 - <<'PY'
+/usr/bin/python3 - <<'PY'
 from ament_index_python import get_resource, get_packages_with_prefixes
 packages = get_packages_with_prefixes()
-for name in ('velmari_messages', 'navunit_common_msgs', 'msgdef'):
+for name in ('velmari_messages', 'navunit_common_msgs', 'msgdef', 'velmsg'):
     assert name in packages, name
     assert '/ws/install/' in packages[name], (name, packages[name])
 expected = {
@@ -66,7 +90,7 @@ print('ament index: ok')
 PY
 
 echo "== Python, with nothing set by hand"
-python3 - <<'PY'
+/usr/bin/python3 - <<'PY'
 from velmari_messages.msg import Control
 from navunit_common_msgs.msg import Zodizu610
 from msgdef_py.serialization import serialize_message, deserialize_message
@@ -81,3 +105,30 @@ PY
 
 echo "== consumer package"
 install/msgdef_consumer/lib/msgdef_consumer/roundtrip
+
+echo "== velmsg finds the types of every prefix"
+velmsg list >"$work/types.txt"
+for type in velmari_messages/msg/Control navunit_common_msgs/msg/Zodizu610 std_msgs/msg/Header \
+    builtin_interfaces/msg/Time; do
+  grep -qx "$type" "$work/types.txt" || fail "velmsg list lacks $type"
+done
+velmsg show std_msgs/msg/Header >/dev/null || fail "velmsg show std_msgs/msg/Header"
+
+echo "== each package alone, over an underlay of its dependencies"
+unset PYTHONPATH LD_LIBRARY_PATH CMAKE_PREFIX_PATH AMENT_PREFIX_PATH COLCON_PREFIX_PATH
+export PATH=$clean_path
+source_setup "$work/underlay/setup.bash"
+for package in msgdef navunit_common_msgs velmari_messages velmsg; do
+  alone=$work/alone/$package
+  mkdir -p "$alone/src"
+  cp -r "$source_dir/$package" "$alone/src/"
+  (cd "$alone" && colcon_checked build --cmake-args "${cmake_args[@]}") \
+    || fail "$package alone"
+  source_setup "$alone/install/setup.bash"
+done
+# The last velmsg, in a prefix that holds no type: the others are found through the index.
+[ "$(command -v velmsg)" = "$work/alone/velmsg/install/velmsg/bin/velmsg" ] || fail "velmsg alone not on PATH"
+velmsg show velmari_messages/msg/Control >/dev/null || fail "velmsg alone: no velmari_messages"
+out=$(velmsg show no_such_package/msg/Thing 2>&1) && fail "velmsg found no_such_package"
+grep -q "no_such_package.*$work/underlay" <<<"$out" || fail "velmsg's error does not say where it looked: $out"
+echo "workspace: ok"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a build made with MSGDEF_FUZZ for <seconds> each,
 # one after the other, and prints how many inputs each ran.
-#   tests/fuzz/run.sh <build> <seconds>
+#   msgdef_tests/fuzz/run.sh <build> <seconds>
 # New inputs that reach further go to <build>/fuzz-corpus/<target>/ (kept
 # between runs); an input that fails is saved in <build>/fuzz-findings/ and
 # ends the run with an error.

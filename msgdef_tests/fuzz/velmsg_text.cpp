@@ -30,13 +30,20 @@ using velmsg::Message;
 using velmsg::MessageType;
 using velmsg::ToolError;
 
+// The types of the build tree's ament index, read once.
+const std::vector<velmsg::TypeName> & messages()
+{
+  static const std::vector<velmsg::TypeName> types = velmsg::known_types().messages;
+  return types;
+}
+
 // Resolving a type loads its libraries: once per type and flavour.
 const MessageType & type_for(std::size_t index, Flavour flavour)
 {
   static std::map<std::pair<std::size_t, Flavour>, std::unique_ptr<MessageType>> types;
   auto & type = types[{index, flavour}];
   if (!type) {
-    type = std::make_unique<MessageType>(velmsg::known_types().messages[index], flavour);
+    type = std::make_unique<MessageType>(messages()[index], flavour);
     velmsg::require_supported(type->description());
   }
   return *type;
@@ -126,8 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t * data, std::size_t size)
   const unsigned choice = data[0];
   const Flavour flavour = (choice & 4) ? Flavour::cpp : Flavour::c;
   const bool encapsulation = choice & 8;
-  const auto & messages = velmsg::known_types().messages;
-  const MessageType & type = type_for((choice >> 4) % messages.size(), flavour);
+  const MessageType & type = type_for((choice >> 4) % messages().size(), flavour);
   const std::string text(reinterpret_cast<const char *>(data) + 1, size - 1);
   switch (choice & 3) {
     case 0:

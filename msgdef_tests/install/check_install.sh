@@ -42,7 +42,13 @@ printf 'msg/Zodizu610.msg\nmsg/VelmariEgoCache.msg\n' \
 readelf -d "$prefix/lib/libvelmari_messages__rosidl_generator_c.so" | grep -q 'RUNPATH.*\$ORIGIN' \
   || { echo "no \$ORIGIN runpath"; exit 1; }
 
-cmake -S "$source/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
+# A plain CMake consumer needs no ament: not even with a python3 first on PATH
+# that lacks ament's modules (-S: none of Debian's packages), as a pyenv build does.
+mkdir -p "$work/foreign-python"
+printf '#!/bin/sh\nexec /usr/bin/python3 -S "$@"\n' >"$work/foreign-python/python3"
+chmod +x "$work/foreign-python/python3"
+PATH="$work/foreign-python:$PATH" env -u AMENT_PREFIX_PATH \
+  cmake -S "$source/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_BUILD_RPATH="$prefix/lib" -DCMAKE_EXE_LINKER_FLAGS="$link_flags" >/dev/null
 cmake --build "$work/consumer" >/dev/null
 env -u LD_LIBRARY_PATH "$work/consumer/consumer"

@@ -21,7 +21,7 @@ namespace
 
 std::string read_interface_file(const std::string & pkg, const std::string & relative)
 {
-  for (const char * root : {"interfaces/", "runtime/"}) {
+  for (const char * root : {"", "stand_ins/"}) {
     std::ifstream file(std::string(SOURCE_DIR) + "/" + root + pkg + "/" + relative);
     if (file) {
       std::stringstream text;

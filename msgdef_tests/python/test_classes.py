@@ -22,8 +22,10 @@ ROS_TYPE_NAMES = {'bool': 'boolean', 'float32': 'float', 'float64': 'double'}
 def interface_files():
     """(package, folder, type, fields) of every .msg/.srv file: what users read."""
     found = []
-    for path in sorted(glob.glob(os.path.join(SOURCE_DIR, '*', '*', '*', '*.msg')) +
-                       glob.glob(os.path.join(SOURCE_DIR, '*', '*', '*', '*.srv'))):
+    # <package>/msg/X.msg, and stand_ins/<package>/msg/X.msg for the nested types' packages
+    patterns = [os.path.join(SOURCE_DIR, *(['stand_ins'] * nested), '*', '*', '*.' + kind)
+                for nested in (0, 1) for kind in ('msg', 'srv')]
+    for path in sorted(p for pattern in patterns for p in glob.glob(pattern)):
         folder = os.path.basename(os.path.dirname(path))
         package = os.path.basename(os.path.dirname(os.path.dirname(path)))
         name, extension = os.path.splitext(os.path.basename(path))

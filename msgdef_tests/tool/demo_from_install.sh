@@ -6,7 +6,7 @@ set -euo pipefail
 build=$1 source=$2 prefix=$3
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
-out=$("$source/tools/velmsg_demo.sh" "$prefix/bin/velmsg")
+out=$("$source/velmsg/velmsg_demo.sh" "$prefix/bin/velmsg")
 echo "$out"
 # one received message per type of `velmsg list`
 types=$("$prefix/bin/velmsg" list | wc -l)

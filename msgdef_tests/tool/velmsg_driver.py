@@ -38,9 +38,9 @@ def ok(*args, **kwargs):
 def shipped_types():
     """(message types, services) as <package>/<folder>/<Type>, from the .msg and .srv files."""
     messages, services = [], []
-    packages = [p for p in (SOURCE_DIR / "interfaces").iterdir() if (p / "msg").is_dir()]
+    packages = [p for p in SOURCE_DIR.iterdir() if (p / "msg").is_dir()]
     # the packages the product's types nest, which the tool reaches as well
-    packages += [SOURCE_DIR / "runtime" / name for name in ("builtin_interfaces", "std_msgs")]
+    packages += [SOURCE_DIR / "stand_ins" / name for name in ("builtin_interfaces", "std_msgs")]
     for package in sorted(packages):
         for msg in sorted(package.glob("msg/*.msg")):
             messages.append(f"{package.name}/msg/{msg.stem}")

@@ -1,4 +1,4 @@
-// The types of the interface packages this tool is built with.
+// The types of the interface packages installed where velmsg looks (see prefixes.hpp).
 #pragma once
 
 #include <vector>
@@ -14,6 +14,6 @@ struct KnownTypes
   std::vector<TypeName> services;
 };
 
-const KnownTypes & known_types();
+KnownTypes known_types();
 
 }  // namespace velmsg

@@ -121,7 +121,8 @@ bool looks_like_hex(const std::vector<uint8_t> & input)
 
 int run_list(const Arguments & args)
 {
-  for (const TypeName & name : args.services ? known_types().services : known_types().messages) {
+  const KnownTypes types = known_types();
+  for (const TypeName & name : args.services ? types.services : types.messages) {
     std::cout << name.text() << "\n";
   }
   return kExitOk;

@@ -5,8 +5,6 @@
 #  include <windows.h>
 #else
 #  include <dlfcn.h>
-#  include <limits.h>
-#  include <unistd.h>
 #endif
 
 #include <cctype>
@@ -16,6 +14,7 @@
 #include <new>
 
 #include "errors.hpp"
+#include "prefixes.hpp"
 #include "rcutils/error_handling.h"
 #include "rosidl_runtime_c/service_type_support_struct.h"
 #include "rosidl_runtime_c/string_functions.h"
@@ -54,28 +53,6 @@ bool is_identifier(std::string_view part)
 }
 
 #if defined(_WIN32)
-// The tool's libraries live beside it, in <prefix>/bin.
-std::string library_directory()
-{
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    throw failure("cannot locate the tool's own executable");
-  }
-  std::string exe(path, length);
-  return exe.substr(0, exe.find_last_of("\\/"));
-}
-
-std::string library_file(const std::string & base)
-{
-  return library_directory() + "\\" + base + ".dll";
-}
-
-bool file_exists(const std::string & file)
-{
-  return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void * open_library(const std::string & file, std::string & why)
 {
   HMODULE library = LoadLibraryExA(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -90,28 +67,6 @@ void * library_symbol(void * library, const char * name)
   return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
 #else
-// The tool's libraries live in <prefix>/lib beside its own <prefix>/bin.
-std::string library_directory()
-{
-  char path[PATH_MAX];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) {
-    throw failure("cannot locate the tool's own executable");
-  }
-  std::string exe(path, static_cast<size_t>(length));
-  return exe.substr(0, exe.rfind('/')) + "/../lib";
-}
-
-std::string library_file(const std::string & base)
-{
-  return library_directory() + "/lib" + base + ".so";
-}
-
-bool file_exists(const std::string & file)
-{
-  return access(file.c_str(), F_OK) == 0;
-}
-
 void * open_library(const std::string & file, std::string & why)
 {
   void * library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -137,10 +92,19 @@ void * dispatch_library(const std::string & package, Flavour flavour)
   if (found != loaded.end()) {
     return found->second;
   }
-  std::string file = library_file(base);
-  if (!file_exists(file)) {
+  // The first prefix that holds the package, as the ament index has it.
+  const std::vector<Prefix> prefixes = search_prefixes();
+  std::string file;
+  for (const Prefix & prefix : prefixes) {
+    std::string candidate = library_file(prefix.path, base);
+    if ((prefix.own || has_package(prefix.path, package)) && file_exists(candidate)) {
+      file = candidate;
+      break;
+    }
+  }
+  if (file.empty()) {
     throw bad_input("unknown package '" + package + "': no " + base + " library in " +
-            library_directory());
+            describe(prefixes) + " (AMENT_PREFIX_PATH, then velmsg's own prefix)");
   }
   std::string why;
   void * library = open_library(file, why);
