@@ -54,10 +54,10 @@ cd "$work/ws"
 colcon_checked list --names-only --base-paths src/velmari_interfaces
 [ "$(sort "$work/colcon-list.log" | xargs)" = "$products" ] \
   || fail "colcon finds $(xargs <"$work/colcon-list.log"), not the product packages ($products)"
-colcon_checked build --event-handlers console_cohesion- --cmake-args "${cmake_args[@]}"
+colcon_checked build --cmake-args "${cmake_args[@]}"
 source_setup install/setup.bash
 [ "$(command -v velmsg)" = "$work/ws/install/velmsg/bin/velmsg" ] || fail "velmsg is not on PATH"
-colcon_checked test --packages-select msgdef_tests --event-handlers console_cohesion-
+colcon_checked test --packages-select msgdef_tests
 colcon test-result --test-result-base build/msgdef_tests >"$work/test-result.log" \
   || { cat "$work/test-result.log"; fail "colcon test: msgdef_tests failed"; }
 grep -E '^Summary: [1-9][0-9]* tests, 0 errors, 0 failures' "$work/test-result.log" \

@@ -1,4 +1,4 @@
-"""README.md as a new user reads it: its files (C, C++, CMake, Python) are
+"""README.md and velmsg/README.md as a new user reads them: its files (C, C++, CMake, Python) are
 written out, its shell blocks run in order in one shell against a fresh install
 of this build, with nothing on PATH but the system's folders until the README
 puts install/bin there. Over 127.0.0.1 only (ROS_LOCALHOST_ONLY unset, as the
@@ -15,7 +15,9 @@ import pytest
 SOURCE = pathlib.Path(os.environ["MSGDEF_SOURCE_DIR"])
 BUILD = pathlib.Path(os.environ["MSGDEF_BUILD_DIR"])
 WORK = pathlib.Path(os.environ["MSGDEF_README_WORK"])
-README = (SOURCE / "README.md").read_text()
+# The pages whose commands run, in this order, in one shell.
+PAGES = ["README.md", "velmsg/README.md"]
+README = "".join((SOURCE / page).read_text() for page in PAGES)
 
 # ```lang ... ``` blocks; a file's block names it on its first line (/* x */, // x, # x)
 BLOCKS = re.findall(r"^```(\w+)\n(.*?)^```$", README, re.S | re.M)
@@ -90,7 +92,7 @@ def test_velmsg_examples_run_as_written(session):
 
 
 def test_the_hand_build_commands_name_debian_s_python_and_the_install_prefix():
-    assert "    cmake -S . -B build -DPython3_EXECUTABLE=/usr/bin/python3\n" in README
+    assert "    cmake -S standalone -B build -DPython3_EXECUTABLE=/usr/bin/python3\n" in README
     assert "    cmake --install build --prefix install\n" in README
     run_script = (SOURCE / "scripts" / "run").read_text()
     for mode in re.findall(r"^    scripts/run (\w+)$", README, re.M):
