@@ -155,10 +155,13 @@ TYPED_TEST(Middleware, EveryHandleReachesBothImplementationsLoadedByName)
         EXPECT_EQ(identifier, found->typesupport_identifier);
         EXPECT_NE(map.data[i], nullptr);
         EXPECT_EQ(this->get(entry.dispatch, identifier), found);
-        // The library <package>__<identifier>, from the runtime's own folder.
+        // The library <package>__<identifier>, from the runtime's own folder
+        // where they share one prefix (a workspace spreads them over several).
         const auto [directory, file] = file_of(found);
         EXPECT_EQ(file, loader::file_name(entry.package + "__" + identifier));
-        EXPECT_EQ(directory, runtime_directory);
+        if (ONE_PREFIX) {
+          EXPECT_EQ(directory, runtime_directory);
+        }
       }
       EXPECT_EQ(entry.dispatch->typesupport_identifier, TypeParam::runtime_identifier());
     };
