@@ -247,6 +247,34 @@ def test_strings_that_are_not_utf8_print_escaped_as_valid_yaml():
     assert yaml.safe_load(text)["header"]["frame_id"] == "a\xffb\xc3"
 
 
+# Every class of bytes that is not UTF-8, each beside valid text: one character
+# of every sequence length and the code points at the edges of the valid ranges.
+VALID_TEXT = "é€😀 \u0080\u07ff\u0800\ud7ff\ue000\ufffd\U00010000\U0010ffff ".encode()
+NOT_UTF8 = {
+    "overlong 2-byte": b"\xc0\xaf \xc1\xbf",
+    "overlong 3-byte": b"\xe0\x80\xaf \xe0\x9f\xbf",
+    "overlong 4-byte": b"\xf0\x80\x80\xaf \xf0\x8f\xbf\xbf",
+    "surrogates": b"\xed\xa0\x80 \xed\xbf\xbf",
+    "past U+10FFFF": b"\xf4\x90\x80\x80 \xf5\x80\x80\x80 \xf8\x88\x80\x80\x80 \xfe \xff",
+    "truncated": b"\xc3 \xe2\x82 \xf0\x9f\x98 \xe2\x82",
+    "stray continuation": b"\x80 \xbf \xc3\xa9\xa9",
+}
+
+
+@pytest.mark.parametrize("invalid", NOT_UTF8.values(), ids=NOT_UTF8.keys())
+def test_every_kind_of_invalid_utf8_reads_back_from_yaml_1_1_and_1_2(invalid):
+    header = "std_msgs/msg/Header"
+    for frame in (VALID_TEXT + invalid, invalid + VALID_TEXT):
+        body = bytes(8) + struct.pack("<I", len(frame) + 1) + frame + b"\x00"
+        printed = ok("decode", header, "--bare", "--raw", input=body).out
+        # each byte outside valid UTF-8 prints as "\xNN", which YAML reads as U+00NN
+        expected = "".join(chr(ord(c) - 0xdc00) if "\udc80" <= c <= "\udcff" else c
+                           for c in frame.decode(errors="surrogateescape"))
+        assert yaml.safe_load(printed)["frame_id"] == expected, printed  # PyYAML: YAML 1.1
+        encoded = hex_bytes(ok("encode", header, printed, "--bare").text)  # yaml-cpp: YAML 1.2
+        assert encoded[12:-1] == expected.encode(), printed
+
+
 @pytest.mark.parametrize("flavour", FLAVOURS)
 def test_alignment_gaps_may_hold_anything_and_strings_any_byte(flavour):
     gaps = CONTROL_BYTES[:14] + b"\xab\xcd" + CONTROL_BYTES[16:]
