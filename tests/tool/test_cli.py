@@ -230,7 +230,7 @@ def test_extreme_values_print_as_yaml_1_1_floats():
 
 @pytest.mark.parametrize("frame_id,quoted", [
     ("it's", "'it''s'"), ("a: b # c", "'a: b # c'"), ("tab\there", '"tab\\x09here"'), ("ü", "'ü'"),
-    ("\u2028", '"\\u2028"')])
+    ("\u2028", '"\\u2028"'), ("\u2029", '"\\u2029"'), ("\ufeff", '"\\ufeff"')])
 def test_strings_are_quoted_so_yaml_reads_them_back(frame_id, quoted):
     encoded = ok("encode", "velmari_messages/msg/Control", "header.frame_id=" + frame_id).out
     text = ok("decode", "velmari_messages/msg/Control", input=encoded).text
@@ -248,8 +248,11 @@ def test_strings_that_are_not_utf8_print_escaped_as_valid_yaml():
 
 
 # Every class of bytes that is not UTF-8, each beside valid text: one character
-# of every sequence length and the code points at the edges of the valid ranges.
-VALID_TEXT = "é€😀 \u0080\u07ff\u0800\ud7ff\ue000\ufffd\U00010000\U0010ffff ".encode()
+# of every sequence length and the code points at the edges of the valid ranges,
+# among them the characters YAML wants escaped: controls, NEL, the line and
+# paragraph separators, the byte order mark and the non-characters U+FFFE/U+FFFF.
+VALID_TEXT = ("é€😀 \u0080\u07ff\u0800\ud7ff\ue000\ufffd\U00010000\U0010ffff "
+              "\x7f\x85\x9f\u2028\u2029\ufeff\ufffe\uffff ").encode()
 NOT_UTF8 = {
     "overlong 2-byte": b"\xc0\xaf \xc1\xbf",
     "overlong 3-byte": b"\xe0\x80\xaf \xe0\x9f\xbf",
