@@ -23,6 +23,15 @@
 #include "rosidl_runtime_c/string.h"
 #include "rosidl_runtime_c/string_functions.h"
 
+// The walks and their steps are inlined into every caller, so that a
+// callback is the walk itself rather than a jump to a copy shared with the
+// exported function.
+#if defined(_MSC_VER)
+#  define MSGDEF_CDR_INLINE __forceinline
+#else
+#  define MSGDEF_CDR_INLINE inline __attribute__((always_inline))
+#endif
+
 namespace msgdef
 {
 namespace cdr
@@ -105,22 +114,28 @@ inline bool nul_in_place(const std::string &) {return true;}
 // uint32 prefix, or a C string claims bytes without a buffer. The bytes and
 // the NUL go in one stream operation when the NUL is already in place.
 template<class Str>
-bool write_string(eprosima::fastcdr::Cdr & cdr, const Str & s)
+MSGDEF_CDR_INLINE bool write_string(eprosima::fastcdr::Cdr & cdr, const Str & s)
 {
   const std::size_t size = string_size(s);
   const char * data = string_data(s);
-  if (size >= std::numeric_limits<std::uint32_t>::max() || (size && !data)) {
+  if (size >= std::numeric_limits<std::uint32_t>::max()) {
+    return false;
+  }
+  // Decided before the first stream call, which the compiler must assume
+  // could change the string: the fields are read once.
+  if (nul_in_place(s)) {  // a buffer, so no null text to check for
+    cdr.serialize(static_cast<std::uint32_t>(size + 1));
+    cdr.serializeArray(data, size + 1);
+    return true;
+  }
+  if (size && !data) {
     return false;
   }
   cdr.serialize(static_cast<std::uint32_t>(size + 1));
-  if (nul_in_place(s)) {
-    cdr.serializeArray(data, size + 1);
-  } else {
-    if (size) {
-      cdr.serializeArray(data, size);
-    }
-    cdr.serialize('\0');
+  if (size) {
+    cdr.serializeArray(data, size);
   }
+  cdr.serialize('\0');
   return true;
 }
 
@@ -226,14 +241,6 @@ template<class Table>
 constexpr std::size_t field_count = std::tuple_size_v<fields_t<Table>>;
 template<class Table, std::size_t I>
 constexpr const auto & field = std::get<I>(Table::value);
-
-// The walks and their steps are inlined into every caller, so that a callback is the walk
-// itself rather than a jump to a copy shared with the exported function.
-#if defined(_MSC_VER)
-#  define MSGDEF_CDR_INLINE __forceinline
-#else
-#  define MSGDEF_CDR_INLINE inline __attribute__((always_inline))
-#endif
 
 template<class S, class F>
 MSGDEF_CDR_INLINE bool write_field(const F & f, const S & msg, eprosima::fastcdr::Cdr * & cdr)
