@@ -32,11 +32,12 @@ int count_instructions(std::size_t repeat)
     for (int warm_up = 0; warm_up < 3; ++warm_up) {
       c.run();
     }
+    // Named first: only the repeated calls fall between zeroing and dumping.
+    const std::string dump = c.name + "@" + std::to_string(repeat) + (c.resets_stream ? "@reset" : "");
     CALLGRIND_ZERO_STATS;
     for (std::size_t i = 0; i < repeat; ++i) {
       c.run();
     }
-    const std::string dump = c.name + "@" + std::to_string(repeat) + (c.resets_stream ? "@reset" : "");
     CALLGRIND_DUMP_STATS_AT(dump.c_str());
   }
   return 0;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "cases.hpp"
@@ -138,40 +139,40 @@ struct TypeBench
     }
   }
 
+  // Every contender runs the same closure, with its own callbacks and
+  // message, so that the harness costs each of them the same instructions.
   void add_cases(const std::string & name)
   {
-    add(name + "/serialize/c", [this] {
-        out.cdr.reset();
-        keep(c_callbacks->cdr_serialize(&c, out.cdr));
-      }, true);
-    add(name + "/serialize/cpp", [this] {
-        out.cdr.reset();
-        keep(cpp_callbacks->cdr_serialize(&cpp, out.cdr));
-      }, true);
-    add(name + "/serialize/peer", [this] {
-        out.cdr.reset();
-        keep(peer_callbacks->cdr_serialize(&peer, out.cdr));
-      }, true);
+    const std::pair<const char *, std::pair<const message_type_support_callbacks_t *, void *>>
+    contenders[] = {{"c", {c_callbacks, &c}}, {"cpp", {cpp_callbacks, &cpp}},
+      {"peer", {peer_callbacks, &peer}}};
+    Cdr * write_to = &out.cdr;
+    Cdr * read_from = &in->cdr;
+    for (const auto & [contender, entry] : contenders) {
+      const auto [callbacks, message] = entry;
+      add(name + "/serialize/" + contender, [callbacks, message, write_to] {
+          write_to->reset();
+          keep(callbacks->cdr_serialize(message, *write_to));
+        }, true);
+    }
     add(name + "/serialize/memcpy", [this] {
         out.cdr.reset();
         std::memcpy(copy_to.data(), in->bytes.data(), in->bytes.size());
         keep(copy_to.data());
       }, true);
-    add(name + "/deserialize/c", [this] {
-        in->cdr.reset();
-        keep(c_callbacks->cdr_deserialize(in->cdr, &c));
-      }, true);
-    add(name + "/deserialize/cpp", [this] {
-        in->cdr.reset();
-        keep(cpp_callbacks->cdr_deserialize(in->cdr, &cpp));
-      }, true);
-    add(name + "/deserialize/peer", [this] {
-        in->cdr.reset();
-        peer_callbacks->cdr_deserialize(in->cdr, &peer);
-      }, true);
-    add(name + "/size/c", [this] {keep(c_callbacks->get_serialized_size(&c));});
-    add(name + "/size/cpp", [this] {keep(cpp_callbacks->get_serialized_size(&cpp));});
-    add(name + "/size/peer", [this] {keep(peer_callbacks->get_serialized_size(&peer));});
+    for (const auto & [contender, entry] : contenders) {
+      const auto [callbacks, message] = entry;
+      add(name + "/deserialize/" + contender, [callbacks, message, read_from] {
+          read_from->reset();
+          keep(callbacks->cdr_deserialize(*read_from, message));
+        }, true);
+    }
+    for (const auto & [contender, entry] : contenders) {
+      const auto [callbacks, message] = entry;
+      add(name + "/size/" + contender, [callbacks, message] {
+          keep(callbacks->get_serialized_size(message));
+        });
+    }
   }
 };
 

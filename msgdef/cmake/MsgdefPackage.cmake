@@ -79,6 +79,15 @@ function(msgdef_library_defaults target)
   endif()
 endfunction()
 
+# msgdef_serializer_calls(<target>): a serializer makes one call into
+# Fast-CDR per field; on ELF those go straight through the GOT rather than
+# through a PLT stub each.
+function(msgdef_serializer_calls target)
+  if(NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${target} PRIVATE -fno-plt)
+  endif()
+endfunction()
+
 # msgdef_definition_file(<entry> <messages> <folder var> <types var>)
 # What one definition file holds: a message type (an entry of <messages>) in
 # msg, or a service's request and response types in srv.

@@ -22,6 +22,7 @@ function(msgdef_kind_fastcdr_c pkg deps)
     MSGDEF_PACKAGE=${pkg} "MSGDEF_PACKAGE_HEADER=<${pkg}/msgdef_package.h>"
     ROSIDL_TYPESUPPORT_FASTRTPS_C_BUILDING_DLL_${pkg})
   # The callbacks record types are headers of the C++ runtime; its library is not needed.
+  msgdef_serializer_calls(${lib})
   target_include_directories(${lib} PRIVATE ${private_gen}
     $<TARGET_PROPERTY:rosidl_typesupport_fastrtps_cpp::rosidl_typesupport_fastrtps_cpp,INTERFACE_INCLUDE_DIRECTORIES>)
   target_link_libraries(${lib} PUBLIC ${pkg}__definitions rosidl_typesupport_fastrtps_c::rosidl_typesupport_fastrtps_c

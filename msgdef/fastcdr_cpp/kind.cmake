@@ -21,6 +21,7 @@ function(msgdef_kind_fastcdr_cpp pkg deps)
   target_compile_definitions(${lib} PRIVATE
     MSGDEF_PACKAGE=${pkg} "MSGDEF_PACKAGE_HEADER=<${pkg}/msgdef_package.h>"
     ROSIDL_TYPESUPPORT_FASTRTPS_CPP_BUILDING_DLL_${pkg})
+  msgdef_serializer_calls(${lib})
   target_include_directories(${lib} PRIVATE ${private_gen})
   # The field tables take member offsets of the C++ structures, which hold std::string.
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")

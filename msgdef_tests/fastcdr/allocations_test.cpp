@@ -2,7 +2,9 @@
 // already has room for the text read, in both flavours; exactly the one
 // enlargement otherwise. This executable counts every call of the rcutils
 // default allocator (the C strings' storage) and of operator new (the C++
-// strings'), wherever in the process they come from.
+// strings'), wherever in the process they come from. The default allocator
+// also puts a guard byte after every block it hands out, so that a C string
+// written one byte past its capacity shows in any build.
 #if defined(_WIN32)
 // This program defines the function it replaces: declared for export, not import.
 #  define RCUTILS_BUILDING_DLL
@@ -30,10 +32,20 @@ void count(std::atomic<int> & calls)
 
 rcutils_allocator_t real_allocator;
 
+// Stays in the byte after the `size` bytes asked for; the block is one longer.
+constexpr char kGuard = '\x5a';
+void * guarded(void * block, size_t size)
+{
+  if (block) {
+    static_cast<char *>(block)[size] = kGuard;
+  }
+  return block;
+}
+
 void * counted_allocate(size_t size, void * state)
 {
   count(rcutils_calls);
-  return real_allocator.allocate(size, state);
+  return guarded(real_allocator.allocate(size + 1, state), size);
 }
 void counted_deallocate(void * pointer, void * state)
 {
@@ -43,7 +55,7 @@ void counted_deallocate(void * pointer, void * state)
 void * counted_reallocate(void * pointer, size_t size, void * state)
 {
   count(rcutils_calls);
-  return real_allocator.reallocate(pointer, size, state);
+  return guarded(real_allocator.reallocate(pointer, size + 1, state), size);
 }
 void * counted_zero_allocate(size_t count_of, size_t size, void * state)
 {
@@ -171,6 +183,34 @@ TEST(Allocations, ALongerTextEnlargesTheStringOnceAndKeepsItsRoomAfterwards)
     EXPECT_EQ(calls.new_, expected_calls);
     EXPECT_EQ(calls.rcutils, 0);
     EXPECT_EQ(cpp.header.frame_id, kLong);
+  }
+}
+
+TEST(Allocations, ACStringReadAtEveryLengthAroundItsCapacityStaysInsideItsBuffer)
+{
+  using H = Traits<std_msgs__msg__Header>;
+  const size_t capacity = kLong.size() + 1;
+  // Up to capacity - 1 bytes the text and its NUL fit; from capacity on, the
+  // buffer is enlarged to exactly the room needed, once.
+  for (size_t length : {capacity - 1, capacity, capacity + 1}) {
+    SCOPED_TRACE(length);
+    CMessage<std_msgs__msg__Header> written;
+    fill(written.msg, std::string(length, 'T'));
+    const Bytes bytes = c_bytes(written.msg);
+
+    CMessage<std_msgs__msg__Header> c;
+    fill(c.msg, kLong);
+    ASSERT_EQ(c.msg.frame_id.capacity, capacity);
+    Stream in(bytes);
+    const HeapCalls calls = heap_calls([&] {
+          ASSERT_TRUE(callbacks_of(H::c_handle())->cdr_deserialize(in.cdr, &c.msg));
+        });
+    const rosidl_runtime_c__String & read = c.msg.frame_id;
+    EXPECT_EQ(calls.rcutils, length < capacity ? 0 : 1);
+    EXPECT_EQ(read.capacity, length < capacity ? capacity : length + 1);
+    EXPECT_EQ(read.size, length);
+    EXPECT_EQ(std::string(read.data), std::string(length, 'T'));
+    EXPECT_EQ(read.data[read.capacity], kGuard) << "a byte written past the buffer";
   }
 }
 

@@ -12,6 +12,7 @@
 #include "field_values.hpp"
 #include "msgdef/yaml_text.hpp"
 #include "rosidl_typesupport_introspection_c/field_types.h"
+#include "topic_name.hpp"
 
 namespace
 {
@@ -197,6 +198,29 @@ TEST(Hex, RoundTripsAndRefusesOddOrForeignText)
       ADD_FAILURE() << "accepted '" << bad << "'";
     } catch (const velmsg::ToolError & error) {
       EXPECT_EQ(error.code(), velmsg::kExitBadInput);
+    }
+  }
+}
+
+// A fully qualified ROS 2 topic name holds at most 247 characters (the DDS
+// name adds "rt"), the leading '/' that velmsg adds included; the
+// command-line tests refuse names beyond it but cannot publish at the edge.
+TEST(TopicNames, TheLengthLimitCountsTheFullyQualifiedName)
+{
+  const std::string longest(246, 'x');
+  for (const std::string & name : {longest, "/" + longest}) {
+    const velmsg::TopicName topic = velmsg::resolve_topic(name);
+    EXPECT_EQ(topic.ros, "/" + longest);
+    EXPECT_EQ(topic.dds, "rt/" + longest);
+  }
+  EXPECT_EQ(velmsg::resolve_topic("ns/_x1").dds, "rt/ns/_x1");
+  for (const std::string & name : {longest + "x", "/" + longest + "x"}) {
+    try {
+      velmsg::resolve_topic(name);
+      ADD_FAILURE() << "accepted " << name.size() << " characters";
+    } catch (const velmsg::ToolError & error) {
+      EXPECT_EQ(error.code(), velmsg::kExitUsage);
+      EXPECT_NE(std::string(error.what()).find("longer than 247"), std::string::npos) << error.what();
     }
   }
 }

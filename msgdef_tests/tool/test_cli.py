@@ -230,7 +230,7 @@ def test_extreme_values_print_as_yaml_1_1_floats():
 
 @pytest.mark.parametrize("frame_id,quoted", [
     ("it's", "'it''s'"), ("a: b # c", "'a: b # c'"), ("tab\there", '"tab\\x09here"'), ("ü", "'ü'"),
-    ("\u2028", '"\\u2028"')])
+    ("\u2028", '"\\u2028"'), ("\u2029", '"\\u2029"'), ("\ufeff", '"\\ufeff"')])
 def test_strings_are_quoted_so_yaml_reads_them_back(frame_id, quoted):
     encoded = ok("encode", "velmari_messages/msg/Control", "header.frame_id=" + frame_id).out
     text = ok("decode", "velmari_messages/msg/Control", input=encoded).text
@@ -245,6 +245,37 @@ def test_strings_that_are_not_utf8_print_escaped_as_valid_yaml():
     text = ok("decode", "velmari_messages/msg/Control", input=data).text
     assert '  frame_id: "a\\xffb\\xc3"\n' in text
     assert yaml.safe_load(text)["header"]["frame_id"] == "a\xffb\xc3"
+
+
+# Every class of bytes that is not UTF-8, each beside valid text: one character
+# of every sequence length and the code points at the edges of the valid ranges,
+# among them the characters YAML wants escaped: controls, NEL, the line and
+# paragraph separators, the byte order mark and the non-characters U+FFFE/U+FFFF.
+VALID_TEXT = ("é€😀 \u0080\u07ff\u0800\ud7ff\ue000\ufffd\U00010000\U0010ffff "
+              "\x7f\x85\x9f\u2028\u2029\ufeff\ufffe\uffff ").encode()
+NOT_UTF8 = {
+    "overlong 2-byte": b"\xc0\xaf \xc1\xbf",
+    "overlong 3-byte": b"\xe0\x80\xaf \xe0\x9f\xbf",
+    "overlong 4-byte": b"\xf0\x80\x80\xaf \xf0\x8f\xbf\xbf",
+    "surrogates": b"\xed\xa0\x80 \xed\xbf\xbf",
+    "past U+10FFFF": b"\xf4\x90\x80\x80 \xf5\x80\x80\x80 \xf8\x88\x80\x80\x80 \xfe \xff",
+    "truncated": b"\xc3 \xe2\x82 \xf0\x9f\x98 \xe2\x82",
+    "stray continuation": b"\x80 \xbf \xc3\xa9\xa9",
+}
+
+
+@pytest.mark.parametrize("invalid", NOT_UTF8.values(), ids=NOT_UTF8.keys())
+def test_every_kind_of_invalid_utf8_reads_back_from_yaml_1_1_and_1_2(invalid):
+    header = "std_msgs/msg/Header"
+    for frame in (VALID_TEXT + invalid, invalid + VALID_TEXT):
+        body = bytes(8) + struct.pack("<I", len(frame) + 1) + frame + b"\x00"
+        printed = ok("decode", header, "--bare", "--raw", input=body).out
+        # each byte outside valid UTF-8 prints as "\xNN", which YAML reads as U+00NN
+        expected = "".join(chr(ord(c) - 0xdc00) if "\udc80" <= c <= "\udcff" else c
+                           for c in frame.decode(errors="surrogateescape"))
+        assert yaml.safe_load(printed)["frame_id"] == expected, printed  # PyYAML: YAML 1.1
+        encoded = hex_bytes(ok("encode", header, printed, "--bare").text)  # yaml-cpp: YAML 1.2
+        assert encoded[12:-1] == expected.encode(), printed
 
 
 @pytest.mark.parametrize("flavour", FLAVOURS)

@@ -23,6 +23,15 @@
 #include "rosidl_runtime_c/string.h"
 #include "rosidl_runtime_c/string_functions.h"
 
+// The walks and their steps are inlined into every caller, so that a
+// callback is the walk itself rather than a jump to a copy shared with the
+// exported function.
+#if defined(_MSC_VER)
+#  define MSGDEF_CDR_INLINE __forceinline
+#else
+#  define MSGDEF_CDR_INLINE inline __attribute__((always_inline))
+#endif
+
 namespace msgdef
 {
 namespace cdr
@@ -105,22 +114,28 @@ inline bool nul_in_place(const std::string &) {return true;}
 // uint32 prefix, or a C string claims bytes without a buffer. The bytes and
 // the NUL go in one stream operation when the NUL is already in place.
 template<class Str>
-bool write_string(eprosima::fastcdr::Cdr & cdr, const Str & s)
+MSGDEF_CDR_INLINE bool write_string(eprosima::fastcdr::Cdr & cdr, const Str & s)
 {
   const std::size_t size = string_size(s);
   const char * data = string_data(s);
-  if (size >= std::numeric_limits<std::uint32_t>::max() || (size && !data)) {
+  if (size >= std::numeric_limits<std::uint32_t>::max()) {
+    return false;
+  }
+  // Decided before the first stream call, which the compiler must assume
+  // could change the string: the fields are read once.
+  if (nul_in_place(s)) {  // a buffer, so no null text to check for
+    cdr.serialize(static_cast<std::uint32_t>(size + 1));
+    cdr.serializeArray(data, size + 1);
+    return true;
+  }
+  if (size && !data) {
     return false;
   }
   cdr.serialize(static_cast<std::uint32_t>(size + 1));
-  if (nul_in_place(s)) {
-    cdr.serializeArray(data, size + 1);
-  } else {
-    if (size) {
-      cdr.serializeArray(data, size);
-    }
-    cdr.serialize('\0');
+  if (size) {
+    cdr.serializeArray(data, size);
   }
+  cdr.serialize('\0');
   return true;
 }
 
@@ -166,7 +181,14 @@ inline bool read_string(eprosima::fastcdr::Cdr & cdr, std::string & s)
 {
   StringView view;
   cdr.deserialize(view);
-  s.assign(view.data, view.size);
+  if (view.size > s.capacity()) {
+    s.assign(view.data, view.size);
+  } else {
+    // Within the capacity: no allocation, and a plain copy rather than
+    // assign's general replacement.
+    s.resize(view.size);
+    std::memcpy(&s[0], view.data, view.size);
+  }
   return true;
 }
 
@@ -221,7 +243,7 @@ template<class Table, std::size_t I>
 constexpr const auto & field = std::get<I>(Table::value);
 
 template<class S, class F>
-bool write_field(const F & f, const S & msg, eprosima::fastcdr::Cdr * & cdr)
+MSGDEF_CDR_INLINE bool write_field(const F & f, const S & msg, eprosima::fastcdr::Cdr * & cdr)
 {
   if constexpr (is_value_v<F>) {
     cdr = &write_value(*cdr, msg.*f.member);
@@ -234,7 +256,7 @@ bool write_field(const F & f, const S & msg, eprosima::fastcdr::Cdr * & cdr)
 }
 
 template<class S, class F>
-bool read_field(const F & f, eprosima::fastcdr::Cdr * & cdr, S & msg)
+MSGDEF_CDR_INLINE bool read_field(const F & f, eprosima::fastcdr::Cdr * & cdr, S & msg)
 {
   if constexpr (is_value_v<F>) {
     cdr = &read_value(*cdr, msg.*f.member);
@@ -247,14 +269,14 @@ bool read_field(const F & f, eprosima::fastcdr::Cdr * & cdr, S & msg)
 }
 
 template<class Table, class S, std::size_t ... I>
-bool write_fields(const S & msg, eprosima::fastcdr::Cdr & cdr, std::index_sequence<I...>)
+MSGDEF_CDR_INLINE bool write_fields(const S & msg, eprosima::fastcdr::Cdr & cdr, std::index_sequence<I...>)
 {
   eprosima::fastcdr::Cdr * stream = &cdr;
   return (write_field(field<Table, I>, msg, stream) && ...);
 }
 
 template<class Table, class S, std::size_t ... I>
-bool read_fields(eprosima::fastcdr::Cdr & cdr, S & msg, std::index_sequence<I...>)
+MSGDEF_CDR_INLINE bool read_fields(eprosima::fastcdr::Cdr & cdr, S & msg, std::index_sequence<I...>)
 {
   eprosima::fastcdr::Cdr * stream = &cdr;
   return (read_field(field<Table, I>, stream, msg) && ...);
@@ -263,7 +285,7 @@ bool read_fields(eprosima::fastcdr::Cdr & cdr, S & msg, std::index_sequence<I...
 // Writes every field in order. Stops and returns false when a string or a
 // nested message cannot be written; what was written stays in the stream.
 template<class Table, class S>
-bool write_fields(const S & msg, eprosima::fastcdr::Cdr & cdr)
+MSGDEF_CDR_INLINE bool write_fields(const S & msg, eprosima::fastcdr::Cdr & cdr)
 {
   return write_fields<Table>(msg, cdr, std::make_index_sequence<field_count<Table>>());
 }
@@ -272,7 +294,7 @@ bool write_fields(const S & msg, eprosima::fastcdr::Cdr & cdr)
 // returns false when a string or a nested message cannot be read; later
 // fields keep their values.
 template<class Table, class S>
-bool read_fields(eprosima::fastcdr::Cdr & cdr, S & msg)
+MSGDEF_CDR_INLINE bool read_fields(eprosima::fastcdr::Cdr & cdr, S & msg)
 {
   return read_fields<Table>(cdr, msg, std::make_index_sequence<field_count<Table>>());
 }
