@@ -6,6 +6,7 @@ already running, ROUNDS times per type and direction, so a first message lost
 (Fast-DDS). A QoS or type mismatch with Cyclone is named. Cyclone stays on
 127.0.0.1 (CYCLONEDDS_URI below: no multicast, unicast peers 127.0.0.1), and
 velmsg too (ROS_LOCALHOST_ONLY unset)."""
+import concurrent.futures
 import os
 import subprocess
 
@@ -51,50 +52,58 @@ def subscriber(kind, type_name, topic, env):
     return subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
 
 
-@pytest.mark.parametrize("type_name", MESSAGES)
+def each_type(check):
+    """check(type_name) for every type, three types at a time on topics of their own."""
+    with concurrent.futures.ThreadPoolExecutor(3) as pool:
+        list(pool.map(check, MESSAGES))  # raises the first failure
+
+
 @pytest.mark.parametrize("kind", ["cyclone", "velmsg"])
-def test_every_velmsg_pub_reaches_a_running_subscriber(type_name, kind, env):
-    args = message_args(type_name)
-    expected = ok("decode", type_name, input=ok("encode", type_name, *args).out).text
-    topic = topic_of(type_name, "to_" + kind)
-    sub = subscriber(kind, type_name, topic, env)
-    try:
-        for _ in range(ROUNDS):
-            pub = run("pub", topic, type_name, *args, "--once", "--wait", "10", env=env, timeout=30)
-            assert pub.code == 0 and "warning" not in pub.err, pub.err
-        out, err = sub.communicate(timeout=60)
-    finally:
-        sub.kill()
-        sub.wait()
-    assert sub.returncode == 0, err.decode()
-    if kind == "cyclone":
-        # the payload as it travelled, read back by velmsg (DDS may pad it to a multiple of 4)
-        received = [ok("decode", type_name, input=line).text for line in out.split()]
-    else:
-        received = out.decode().split("---\n")[:-1]
-    assert received == [expected] * ROUNDS
+def test_every_velmsg_pub_reaches_a_running_subscriber(kind, env):
+    def check(type_name):
+        args = message_args(type_name)
+        expected = ok("decode", type_name, input=ok("encode", type_name, *args).out).text
+        topic = topic_of(type_name, "to_" + kind)
+        sub = subscriber(kind, type_name, topic, env)
+        try:
+            for _ in range(ROUNDS):
+                pub = run("pub", topic, type_name, *args, "--once", "--wait", "10", env=env, timeout=30)
+                assert pub.code == 0 and "warning" not in pub.err, f"{type_name}: {pub.err}"
+            out, err = sub.communicate(timeout=60)
+        finally:
+            sub.kill()
+            sub.wait()
+        assert sub.returncode == 0, f"{type_name}: {err.decode()}"
+        if kind == "cyclone":
+            # the payload as it travelled, read back by velmsg (DDS may pad it to a multiple of 4)
+            received = [ok("decode", type_name, input=line).text for line in out.split()]
+        else:
+            received = out.decode().split("---\n")[:-1]
+        assert received == [expected] * ROUNDS, type_name
+    each_type(check)
 
 
-@pytest.mark.parametrize("type_name", MESSAGES)
-def test_every_cyclone_publisher_reaches_a_running_echo(type_name, env):
-    args = message_args(type_name)
-    encoded = ok("encode", type_name, *args).text
-    expected = ok("decode", type_name, input=encoded.encode()).text
-    topic = topic_of(type_name, "from_cyclone")
-    echo = subprocess.Popen([VELMSG, "echo", topic, "--count", str(ROUNDS), "--timeout", "60"],
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
-    try:
-        for _ in range(ROUNDS):
-            # echo learns the type from the first publisher
-            peer = subprocess.run([PEER, "pub", *dds_names(type_name, topic), "".join(encoded.split()), "10"],
-                                  capture_output=True, env=env, timeout=30)
-            assert peer.returncode == 0, peer.stderr.decode()
-        out, err = echo.communicate(timeout=60)
-    finally:
-        echo.kill()
-        echo.wait()
-    assert echo.returncode == 0, err.decode()
-    assert out.decode().split("---\n") == [expected] * ROUNDS + [""]
+def test_every_cyclone_publisher_reaches_a_running_echo(env):
+    def check(type_name):
+        args = message_args(type_name)
+        encoded = ok("encode", type_name, *args).text
+        expected = ok("decode", type_name, input=encoded.encode()).text
+        topic = topic_of(type_name, "from_cyclone")
+        echo = subprocess.Popen([VELMSG, "echo", topic, "--count", str(ROUNDS), "--timeout", "60"],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
+        try:
+            for _ in range(ROUNDS):
+                # echo learns the type from the first publisher
+                peer = subprocess.run([PEER, "pub", *dds_names(type_name, topic), "".join(encoded.split()), "10"],
+                                      capture_output=True, env=env, timeout=30)
+                assert peer.returncode == 0, f"{type_name}: {peer.stderr.decode()}"
+            out, err = echo.communicate(timeout=60)
+        finally:
+            echo.kill()
+            echo.wait()
+        assert echo.returncode == 0, f"{type_name}: {err.decode()}"
+        assert out.decode().split("---\n") == [expected] * ROUNDS + [""], type_name
+    each_type(check)
 
 
 NUM, CONTROL = "velmari_messages/msg/Num", "velmari_messages/msg/Control"

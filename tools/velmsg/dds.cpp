@@ -45,7 +45,8 @@ constexpr double kAcknowledgementWait_s = 5.0;
 // A subscriber matched by the writer learns of the writer a moment later; a
 // sample that arrives before then is dropped, and a volatile reader of Cyclone
 // DDS never asks for it again (it starts after the writer's first heartbeat).
-// Waiting this long after the match lets the announcement arrive.
+// Waiting after the match lets the announcement arrive: this long at least,
+// and as long as discovery took when the machine is slow.
 constexpr double kMatchSettle_s = 0.25;
 // echo without a type: how long to wait for a publisher that tells it, at most.
 constexpr double kTypeDiscoveryWait_s = 5.0;
@@ -490,7 +491,8 @@ void publish(
   }
 
   // Polled, not waited on a condition: the first match is what counts.
-  auto deadline = Clock::now() + seconds(options.wait_for_subscriber_s);
+  auto start = Clock::now();
+  auto deadline = start + seconds(options.wait_for_subscriber_s);
   dds::PublicationMatchedStatus matched;
   while (writer->get_publication_matched_status(matched) == ReturnCode_t::RETCODE_OK &&
     matched.current_count == 0 && Clock::now() < deadline)
@@ -507,7 +509,8 @@ void publish(
       std::string("matched yet")) << "; publishing anyway" << (reason.empty() ? "" : ". " + reason) <<
       std::endl;
   } else {
-    std::this_thread::sleep_for(seconds(kMatchSettle_s));
+    std::this_thread::sleep_for(std::max<Clock::duration>(Clock::now() - start,
+      std::chrono::duration_cast<Clock::duration>(seconds(kMatchSettle_s))));
   }
 
   auto period = std::chrono::duration_cast<Clock::duration>(seconds(1.0 / options.rate_hz));
