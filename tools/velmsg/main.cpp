@@ -394,6 +394,7 @@ CLI::Validator within(double low, double high, const char * unit)
 {
   auto text = [](double value) {
       std::ostringstream out;
+      out.precision(12);
       out << value;
       return out.str();
     };
