@@ -3,13 +3,14 @@ hand-written vectors, round trips of every type in both flavours, YAML in and
 out, and every kind of bad input with its exit code and message."""
 import math
 import os
+import shutil
 import struct
 import subprocess
 
 import pytest
 import yaml
 
-from velmsg_driver import EMULATOR, VELMSG, hex_bytes, needed_libraries, ok, run, shipped_types, yaml_assignments
+from velmsg_driver import EMULATOR, SOURCE_DIR, VELMSG, hex_bytes, needed_libraries, ok, run, shipped_types, yaml_assignments
 
 MESSAGES, SERVICES = shipped_types()
 FLAVOURS = {"c": [], "cpp": ["--cpp"]}
@@ -47,6 +48,16 @@ def test_show_of_a_service_gives_request_and_response():
     request, response = text.split("---\n")
     assert [l.split("#")[0].strip() for l in request.splitlines()[1:]] == ["int64 a", "int64 b", "int64 c"]
     assert [l.split("#")[0].strip() for l in response.splitlines()[1:]] == ["int64 num"]
+
+
+def test_interface_show_prints_the_installed_file_as_ros2_does(tmp_path):
+    # a prefix of the environment, as a sourced ROS 2 workspace gives one
+    shutil.copytree(SOURCE_DIR / "interfaces" / "velmari_messages" / "msg", tmp_path / "share/velmari_messages/msg")
+    env = dict(os.environ, AMENT_PREFIX_PATH=f"{tmp_path / 'none'}{os.pathsep}{tmp_path}")
+    control = (SOURCE_DIR / "interfaces/velmari_messages/msg/Control.msg").read_text()
+    assert ok("interface", "show", "velmari_messages/Control", env=env).text == control
+    one_error_line(run("interface", "show", "velmari_messages/srv/AddThreeInts", env=env), 3,
+                   "no interface file of velmari_messages/srv/AddThreeInts")
 
 
 CONTROL_BYTES = hex_bytes(
@@ -442,7 +453,7 @@ def test_bare_command_prints_help_and_exits_2():
 
 def test_help_documents_every_command_exit_code_and_the_network():
     text = ok("--help").text
-    for command in ["list", "show", "encode", "decode", "pub", "echo", "topic"]:
+    for command in ["list", "show", "encode", "decode", "pub", "echo", "topic", "interface"]:
         assert f"\n  {command} " in text
         sub = ok(command, "--help").text
         assert f"Usage: velmsg {command}" in sub

@@ -323,6 +323,12 @@ int run_echo(const Arguments & args)
   return echo(type.get(), args.flavour(), topic, options, std::cout);
 }
 
+int run_interface_show(const Arguments & args)
+{
+  std::cout << interface_text(TypeName::parse(args.type));
+  return kExitOk;
+}
+
 int run_topic_list(const Arguments & args)
 {
   for (const DiscoveredTopic & topic : discover_topics(args.listen_s)) {
@@ -535,6 +541,13 @@ int run(int argc, char ** argv)
   echo_command->add_option("--timeout", args.timeout_s, "stop after S seconds")
   ->type_name("S")->check(within(0.1, 86400, " s"));
 
+  CLI::App * interface_command = command(app, "interface", "interface files, as ros2 interface show",
+      "  velmsg interface show velmari_messages/msg/Control");
+  interface_command->require_subcommand(1);
+  CLI::App * interface_show = interface_command->add_subcommand("show",
+      "the text of a type's interface file (.msg, .srv), as installed");
+  add_type(interface_show, args);
+
   CLI::App * topic_command = command(app, "topic", "the topics on the domain, as ros2 topic list",
       "  velmsg topic list -t");
   topic_command->require_subcommand(1);
@@ -571,7 +584,8 @@ int run(int argc, char ** argv)
   const std::string & name = chosen->get_name();
   int code = name == "list" ? run_list(args) : name == "show" ? run_show(args) :
     name == "encode" ? run_encode(args) : name == "decode" ? run_decode(args) :
-    name == "pub" ? run_pub(args) : name == "topic" ? run_topic_list(args) : run_echo(args);
+    name == "pub" ? run_pub(args) : name == "topic" ? run_topic_list(args) :
+    name == "interface" ? run_interface_show(args) : run_echo(args);
   std::cout.flush();
   if (!std::cout) {
     throw failure("cannot write to the standard output");

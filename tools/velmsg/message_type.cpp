@@ -13,8 +13,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <new>
+#include <sstream>
+#include <vector>
 
 #include "errors.hpp"
 #include "rcutils/error_handling.h"
@@ -384,6 +387,37 @@ void assign_string(Flavour flavour, void * field, std::string_view value)
   {
     throw failure("out of memory while assigning a string");
   }
+}
+
+std::string interface_text(const TypeName & name)
+{
+  // Installed as <prefix>/share/<package>/<folder>/<Type>.<folder>: the tool's
+  // own prefix first, then the ROS 2 prefixes of the environment.
+  std::vector<std::string> prefixes{library_directory() + "/.."};
+#if defined(_WIN32)
+  const char separator = ';';
+#else
+  const char separator = ':';
+#endif
+  const char * ament = std::getenv("AMENT_PREFIX_PATH");
+  for (std::string_view rest = ament ? ament : ""; !rest.empty(); ) {
+    size_t end = std::min(rest.find(separator), rest.size());
+    if (end > 0) {
+      prefixes.emplace_back(rest.substr(0, end));
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  std::string relative = "/share/" + name.package + "/" + name.folder + "/" + name.type + "." + name.folder;
+  for (const std::string & prefix : prefixes) {
+    std::ifstream file(prefix + relative, std::ios::binary);
+    if (file) {
+      std::ostringstream text;
+      text << file.rdbuf();
+      return text.str();
+    }
+  }
+  throw bad_input("no interface file of " + name.text() + " in the tool's prefix or AMENT_PREFIX_PATH (<prefix>" +
+          relative + ")");
 }
 
 }  // namespace velmsg
