@@ -166,23 +166,13 @@ public:
   void on_subscriber_discovery(
     dds::DomainParticipant *, eprosima::fastrtps::rtps::ReaderDiscoveryInfo && info) override
   {
-    using Status = eprosima::fastrtps::rtps::ReaderDiscoveryInfo;
-    const auto & qos = info.info.m_qos;
-    update(info.info.guid(), info.status == Status::REMOVED_READER, {false,
-        info.info.topicName().to_string(), info.info.typeName().to_string(),
-        qos.m_reliability.kind == dds::RELIABLE_RELIABILITY_QOS,
-        qos.m_durability.kind != dds::VOLATILE_DURABILITY_QOS});
+    record(info.info, false, info.status == eprosima::fastrtps::rtps::ReaderDiscoveryInfo::REMOVED_READER);
   }
 
   void on_publisher_discovery(
     dds::DomainParticipant *, eprosima::fastrtps::rtps::WriterDiscoveryInfo && info) override
   {
-    using Status = eprosima::fastrtps::rtps::WriterDiscoveryInfo;
-    const auto & qos = info.info.m_qos;
-    update(info.info.guid(), info.status == Status::REMOVED_WRITER, {true,
-        info.info.topicName().to_string(), info.info.typeName().to_string(),
-        qos.m_reliability.kind == dds::RELIABLE_RELIABILITY_QOS,
-        qos.m_durability.kind != dds::VOLATILE_DURABILITY_QOS});
+    record(info.info, true, info.status == eprosima::fastrtps::rtps::WriterDiscoveryInfo::REMOVED_WRITER);
   }
 
   bool participants_seen() const {return participants_seen_;}
@@ -216,17 +206,21 @@ public:
   }
 
 private:
-  void update(const eprosima::fastrtps::rtps::GUID_t & guid, bool removed, RemoteEndpoint endpoint)
+  // A reader's or a writer's announcement (ReaderProxyData, WriterProxyData).
+  template<typename ProxyData>
+  void record(const ProxyData & data, bool writer, bool removed)
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (guid.guidPrefix == own_) {
+    if (data.guid().guidPrefix == own_) {
       return;
     }
     if (removed) {
-      endpoints_.erase(guid);
-    } else {
-      endpoints_[guid] = std::move(endpoint);
+      endpoints_.erase(data.guid());
+      return;
     }
+    endpoints_[data.guid()] = {writer, data.topicName().to_string(), data.typeName().to_string(),
+      data.m_qos.m_reliability.kind == dds::RELIABLE_RELIABILITY_QOS,
+      data.m_qos.m_durability.kind != dds::VOLATILE_DURABILITY_QOS};
   }
 
   mutable std::mutex mutex_;

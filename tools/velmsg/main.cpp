@@ -101,13 +101,13 @@ std::vector<uint8_t> read_input(const std::string & path)
   std::ifstream file;
   std::istream * in = &std::cin;
   if (path != "-") {
-    file.open(path, std::ios::binary);
-    if (!file) {
-      throw failure("cannot open " + path + ": " + std::strerror(errno));
-    }
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
       throw failure("cannot read " + path + ": it is a folder, not a file");
+    }
+    file.open(path, std::ios::binary);
+    if (!file) {
+      throw failure("cannot open " + path + ": " + std::strerror(errno));
     }
     in = &file;
   }
