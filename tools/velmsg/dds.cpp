@@ -45,9 +45,13 @@ constexpr double kAcknowledgementWait_s = 5.0;
 // A subscriber matched by the writer learns of the writer a moment later; a
 // sample that arrives before then is dropped, and a volatile reader of Cyclone
 // DDS never asks for it again (it starts after the writer's first heartbeat).
-// Waiting after the match lets the announcement arrive: this long at least,
-// and as long as discovery took when the machine is slow.
+// Waiting this long after the match lets the announcement arrive.
 constexpr double kMatchSettle_s = 0.25;
+// A participant of another vendor may get Fast-DDS's announcement of the writer
+// before it knows the writer's participant, and drop it; Fast-DDS announces
+// again at the next heartbeat of its endpoint discovery, 1 s later. Fast-DDS
+// readers ask for a sample they missed, and need no such wait.
+constexpr double kForeignAnnouncementRepeat_s = 1.25;
 // echo without a type: how long to wait for a publisher that tells it, at most.
 constexpr double kTypeDiscoveryWait_s = 5.0;
 constexpr double kHeartbeatPeriod_s = 0.05;
@@ -143,6 +147,7 @@ std::string ros_type_name(const std::string & dds_name)
 // An endpoint of another participant, as discovery announced it.
 struct RemoteEndpoint
 {
+  eprosima::fastrtps::rtps::GuidPrefix_t participant;
   bool writer = false;
   std::string topic;  // DDS name
   std::string type;   // DDS name
@@ -160,6 +165,9 @@ public:
   {
     if (info.status == eprosima::fastrtps::rtps::ParticipantDiscoveryInfo::DISCOVERED_PARTICIPANT) {
       participants_seen_ = true;
+      std::lock_guard<std::mutex> lock(mutex_);
+      participants_.emplace(info.info.m_guid.guidPrefix, Participant{Clock::now(),
+          info.info.m_VendorId == eprosima::fastrtps::rtps::c_VendorId_eProsima});
     }
   }
 
@@ -199,6 +207,20 @@ public:
     return found;
   }
 
+  // When the last participant of another vendor with a reader on the DDS topic was discovered.
+  std::optional<Clock::time_point> foreign_reader_found(const std::string & dds_topic) const
+  {
+    std::optional<Clock::time_point> last;
+    for (const RemoteEndpoint & reader : on_topic(dds_topic, false)) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      auto participant = participants_.find(reader.participant);
+      if (participant != participants_.end() && !participant->second.fast_dds) {
+        last = std::max(last.value_or(participant->second.found), participant->second.found);
+      }
+    }
+    return last;
+  }
+
   void ignore_participant(const eprosima::fastrtps::rtps::GuidPrefix_t & own)
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -218,12 +240,18 @@ private:
       endpoints_.erase(data.guid());
       return;
     }
-    endpoints_[data.guid()] = {writer, data.topicName().to_string(), data.typeName().to_string(),
+    endpoints_[data.guid()] = {data.guid().guidPrefix, writer, data.topicName().to_string(), data.typeName().to_string(),
       data.m_qos.m_reliability.kind == dds::RELIABLE_RELIABILITY_QOS,
       data.m_qos.m_durability.kind != dds::VOLATILE_DURABILITY_QOS};
   }
 
+  struct Participant
+  {
+    Clock::time_point found;
+    bool fast_dds;
+  };
   mutable std::mutex mutex_;
+  std::map<eprosima::fastrtps::rtps::GuidPrefix_t, Participant> participants_;
   std::map<eprosima::fastrtps::rtps::GUID_t, RemoteEndpoint> endpoints_;
   eprosima::fastrtps::rtps::GuidPrefix_t own_;
   std::atomic<bool> participants_seen_{false};
@@ -485,8 +513,7 @@ void publish(
   }
 
   // Polled, not waited on a condition: the first match is what counts.
-  auto start = Clock::now();
-  auto deadline = start + seconds(options.wait_for_subscriber_s);
+  auto deadline = Clock::now() + seconds(options.wait_for_subscriber_s);
   dds::PublicationMatchedStatus matched;
   while (writer->get_publication_matched_status(matched) == ReturnCode_t::RETCODE_OK &&
     matched.current_count == 0 && Clock::now() < deadline)
@@ -503,8 +530,12 @@ void publish(
       std::string("matched yet")) << "; publishing anyway" << (reason.empty() ? "" : ". " + reason) <<
       std::endl;
   } else {
-    std::this_thread::sleep_for(std::max<Clock::duration>(Clock::now() - start,
-      std::chrono::duration_cast<Clock::duration>(seconds(kMatchSettle_s))));
+    auto first_write = Clock::now() + std::chrono::duration_cast<Clock::duration>(seconds(kMatchSettle_s));
+    if (auto foreign = participant.log().foreign_reader_found(topic.dds)) {
+      first_write = std::max(first_write,
+          *foreign + std::chrono::duration_cast<Clock::duration>(seconds(kForeignAnnouncementRepeat_s)));
+    }
+    std::this_thread::sleep_until(first_write);
   }
 
   auto period = std::chrono::duration_cast<Clock::duration>(seconds(1.0 / options.rate_hz));
