@@ -1,5 +1,6 @@
 // velmsg: list, show, encode, decode, publish and echo the messages of the
-// interface packages, through their installed type support libraries only.
+// interface packages, through their installed type support libraries only;
+// list the topics of a domain and show the installed interface files.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
