@@ -92,7 +92,8 @@ static struct ddsi_serdata *from_keyhash(const struct ddsi_sertype *type, const 
   return &new_serdata(type, SDK_KEY, 0)->c;
 }
 
-static struct ddsi_serdata *from_sample(const struct ddsi_sertype *type, enum ddsi_serdata_kind kind, const void *sample)
+static struct ddsi_serdata *from_sample(
+  const struct ddsi_sertype *type, enum ddsi_serdata_kind kind, const void *sample)
 {
   const struct raw_sample *raw = sample;
   struct raw_serdata *d = new_serdata(type, kind, kind == SDK_DATA ? raw->size : 0);
@@ -107,7 +108,8 @@ static void to_ser(const struct ddsi_serdata *serdata, size_t offset, size_t siz
   memcpy(buffer, ((const struct raw_serdata *) serdata)->bytes + offset, size);
 }
 
-static struct ddsi_serdata *to_ser_ref(const struct ddsi_serdata *serdata, size_t offset, size_t size, ddsrt_iovec_t *ref)
+static struct ddsi_serdata *to_ser_ref(
+  const struct ddsi_serdata *serdata, size_t offset, size_t size, ddsrt_iovec_t *ref)
 {
   ref->iov_base = ((const struct raw_serdata *) serdata)->bytes + offset;
   ref->iov_len = (ddsrt_iov_len_t) size;
@@ -137,8 +139,8 @@ static struct ddsi_serdata *to_untyped(const struct ddsi_serdata *serdata)
   return &new_serdata(serdata->type, SDK_KEY, 0)->c;
 }
 
-static bool untyped_to_sample(const struct ddsi_sertype *type, const struct ddsi_serdata *d, void *sample, void **buffer,
-  void *limit)
+static bool untyped_to_sample(
+  const struct ddsi_sertype *type, const struct ddsi_serdata *d, void *sample, void **buffer, void *limit)
 {
   (void) type, (void) d, (void) sample, (void) buffer, (void) limit;
   return true;
@@ -181,7 +183,8 @@ static void zero_samples(const struct ddsi_sertype *type, void *samples, size_t 
   memset(samples, 0, count * sizeof(struct raw_sample));
 }
 
-static void realloc_samples(void **ptrs, const struct ddsi_sertype *type, void *old, size_t old_count, size_t count)
+static void realloc_samples(
+  void **ptrs, const struct ddsi_sertype *type, void *old, size_t old_count, size_t count)
 {
   (void) type;
   struct raw_sample *samples = realloc(old, count * sizeof *samples);

@@ -10,7 +10,8 @@ import subprocess
 import pytest
 import yaml
 
-from velmsg_driver import EMULATOR, SOURCE_DIR, VELMSG, hex_bytes, needed_libraries, ok, run, shipped_types, yaml_assignments
+from velmsg_driver import (EMULATOR, SOURCE_DIR, VELMSG, hex_bytes, needed_libraries, ok, run, shipped_types,
+                           yaml_assignments)
 
 MESSAGES, SERVICES = shipped_types()
 FLAVOURS = {"c": [], "cpp": ["--cpp"]}

@@ -240,8 +240,8 @@ private:
       endpoints_.erase(data.guid());
       return;
     }
-    endpoints_[data.guid()] = {data.guid().guidPrefix, writer, data.topicName().to_string(), data.typeName().to_string(),
-      data.m_qos.m_reliability.kind == dds::RELIABLE_RELIABILITY_QOS,
+    endpoints_[data.guid()] = {data.guid().guidPrefix, writer, data.topicName().to_string(),
+      data.typeName().to_string(), data.m_qos.m_reliability.kind == dds::RELIABLE_RELIABILITY_QOS,
       data.m_qos.m_durability.kind != dds::VOLATILE_DURABILITY_QOS};
   }
 
@@ -294,16 +294,15 @@ public:
     if (support.register_type(participant_.get()) != ReturnCode_t::RETCODE_OK) {
       throw failure("cannot register the DDS type " + type.dds_type_name());
     }
-    topic_ = participant_->create_topic(topic.dds, support.get_type_name(), dds::TOPIC_QOS_DEFAULT);
-    if (!topic_) {
+    dds::Topic * created = participant_->create_topic(topic.dds, support.get_type_name(), dds::TOPIC_QOS_DEFAULT);
+    if (!created) {
       throw failure("cannot create the DDS topic " + topic.dds);
     }
-    return topic_;
+    return created;
   }
 
   const DiscoveryLog & log() const {return log_;}
   dds::DomainParticipant * participant() {return participant_.get();}
-  dds::Topic * topic() {return topic_;}
 
 private:
   // UDP on 127.0.0.1 only, and discovery by unicast to the well-known ports of
@@ -349,7 +348,6 @@ private:
   };
   DiscoveryLog log_;  // outlives the participant, which calls it
   std::unique_ptr<dds::DomainParticipant, Deleter> participant_;
-  dds::Topic * topic_ = nullptr;
 };
 
 // Said when no peer matched: what velmsg's network reaches, and how to reach further.
@@ -556,7 +554,9 @@ void publish(
   while (matched.current_count > 0 &&
     writer->wait_for_acknowledgments(eprosima::fastrtps::Duration_t(0.02)) != ReturnCode_t::RETCODE_OK)
   {
-    if (writer->get_publication_matched_status(matched) != ReturnCode_t::RETCODE_OK || Clock::now() > acknowledged_by) {
+    if (writer->get_publication_matched_status(matched) != ReturnCode_t::RETCODE_OK ||
+      Clock::now() > acknowledged_by)
+    {
       std::cerr << "velmsg: warning: not every subscriber acknowledged the messages within " <<
         seconds_text(kAcknowledgementWait_s) << std::endl;
       break;
