@@ -605,6 +605,8 @@ int echo(
   const MessageType * given, Flavour flavour, const TopicName & topic, const EchoOptions & options,
   std::ostream & out)
 {
+  // Declared first: the participant's reader reads through the type until the participant is gone.
+  std::unique_ptr<MessageType> discovered;
   TopicParticipant participant;
   interrupted = false;
   auto on_signal = [](int) {interrupted = true;};
@@ -612,7 +614,6 @@ int echo(
   std::signal(SIGTERM, on_signal);
 
   auto start = Clock::now();
-  std::unique_ptr<MessageType> discovered;
   if (!given) {
     discovered = type_from_publishers(participant, topic, flavour,
         std::min(options.timeout_s.value_or(kTypeDiscoveryWait_s), kTypeDiscoveryWait_s));
