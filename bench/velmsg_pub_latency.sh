@@ -11,11 +11,11 @@ export ROS_LOCALHOST_ONLY=1
 times=()
 for ((i = 1; i <= runs; ++i)); do
   topic="bench/latency_$i"
-  "$velmsg" echo velmari_messages/msg/Num "$topic" --count 1 --timeout 30 >/dev/null &
+  "$velmsg" echo "$topic" velmari_messages/msg/Num --count 1 --timeout 30 >/dev/null &
   echo_pid=$!
   sleep 1  # the echo is up and announced
   start=$(date +%s%N)
-  "$velmsg" pub velmari_messages/msg/Num "$topic" num=$i --wait 10 >/dev/null
+  "$velmsg" pub "$topic" velmari_messages/msg/Num num=$i --wait 10 >/dev/null
   end=$(date +%s%N)
   wait "$echo_pid"
   times+=($(((end - start) / 1000000)))

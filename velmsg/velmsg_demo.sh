@@ -17,10 +17,10 @@ for type in $("$velmsg" list); do
   topic="demo/${type##*/}"
   echo
   echo "== $type on /$topic (DDS topic rt/$topic)"
-  "$velmsg" echo "$type" "$topic" --count 1 --timeout 20 >"$received" &
+  "$velmsg" echo "$topic" "$type" --count 1 --timeout 20 >"$received" &
   echo_pid=$!
   size=$("$velmsg" encode "$type" --fill --bare | wc -w)
-  "$velmsg" pub "$type" "$topic" --fill --wait 10 >/dev/null
+  "$velmsg" pub "$topic" "$type" --fill --wait 10 >/dev/null
   echo "   pub: one message with example values ($size bytes of CDR)"
   if wait "$echo_pid"; then
     echo "   echo received:"

@@ -13,3 +13,6 @@ types=$("$prefix/bin/velmsg" list | wc -l)
 received=$(grep -c '^   echo received:$' <<<"$out")
 [ "$received" -eq "$types" ] || { echo "received $received of $types types" >&2; exit 1; }
 grep -q '^Every type arrived' <<<"$out"
+# the installed interface files, as `ros2 interface show` prints them
+"$prefix/bin/velmsg" interface show velmari_messages/msg/Control |
+  cmp - "$source/interfaces/velmari_messages/msg/Control.msg"

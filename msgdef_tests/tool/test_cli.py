@@ -2,12 +2,16 @@
 hand-written vectors, round trips of every type in both flavours, YAML in and
 out, and every kind of bad input with its exit code and message."""
 import math
+import os
+import shutil
 import struct
+import subprocess
 
 import pytest
 import yaml
 
-from velmsg_driver import hex_bytes, needed_libraries, ok, run, shipped_types, yaml_assignments
+from velmsg_driver import (EMULATOR, SOURCE_DIR, VELMSG, hex_bytes, needed_libraries, ok, run, shipped_types,
+                           yaml_assignments)
 
 MESSAGES, SERVICES = shipped_types()
 FLAVOURS = {"c": [], "cpp": ["--cpp"]}
@@ -21,6 +25,8 @@ def test_list_names_every_type_one_per_line_and_show_takes_each():
     assert sorted(ok("list", "--services").text.splitlines()) == sorted(SERVICES)
     for type_name in MESSAGES + SERVICES:
         ok("show", type_name)
+    # the short form names a message, as ros2's tools take it
+    assert ok("show", "velmari_messages/Control").text == ok("show", "velmari_messages/msg/Control").text
 
 
 @pytest.mark.parametrize("flavour", FLAVOURS)
@@ -43,6 +49,17 @@ def test_show_of_a_service_gives_request_and_response():
     request, response = text.split("---\n")
     assert [l.split("#")[0].strip() for l in request.splitlines()[1:]] == ["int64 a", "int64 b", "int64 c"]
     assert [l.split("#")[0].strip() for l in response.splitlines()[1:]] == ["int64 num"]
+
+
+def test_interface_show_prints_the_installed_file_as_ros2_does(tmp_path):
+    # a prefix of the environment, as a sourced ROS 2 workspace gives one
+    shutil.copytree(SOURCE_DIR / "interfaces" / "velmari_messages" / "msg", tmp_path / "share/velmari_messages/msg")
+    separator = ";" if EMULATOR else os.pathsep  # the tool's platform's
+    env = dict(os.environ, AMENT_PREFIX_PATH=f"{tmp_path / 'none'}{separator}{tmp_path}")
+    control = (SOURCE_DIR / "interfaces/velmari_messages/msg/Control.msg").read_text()
+    assert ok("interface", "show", "velmari_messages/Control", env=env).text == control
+    one_error_line(run("interface", "show", "velmari_messages/srv/AddThreeInts", env=env), 3,
+                   "no interface file of velmari_messages/srv/AddThreeInts")
 
 
 CONTROL_BYTES = hex_bytes(
@@ -185,6 +202,29 @@ def test_yaml_mappings_set_fields_as_ros2_topic_pub_takes_them():
     assert ok("encode", control, "{}").text == ok("encode", control).text
 
 
+def test_values_from_a_file_or_standard_input_come_before_the_arguments(tmp_path):
+    control = "velmari_messages/msg/Control"
+    values = tmp_path / "control.yaml"
+    values.write_text("valid: true\nheader:\n  frame_id: map\nmode: 3\n")
+    from_file = ok("encode", control, "--file", str(values), "mode=-2").text
+    assert from_file == ok("encode", control, "valid=true", "header.frame_id=map", "mode=-2").text
+    assert ok("encode", control, "--file", "-", "mode=-2", input=values.read_bytes()).text == from_file
+
+
+@pytest.mark.skipif(bool(EMULATOR), reason="a shell pipe of the host's own programs")
+def test_decode_piped_into_encode_reproduces_a_10_mb_message_byte_for_byte(tmp_path):
+    control = "velmari_messages/msg/Control"
+    frame = b"x" * (10 << 20)  # far beyond the command line's limit
+    body = bytes(8) + struct.pack("<I", len(frame) + 1) + frame + b"\x00" + b"\x01"  # stamp, frame id, valid
+    body += bytes(-len(body) % 8) + struct.pack("<dddii", 0.5, -1, 0.25, -2, 3)
+    cdr = tmp_path / "big.cdr"
+    cdr.write_bytes(ENCAPSULATION + body)
+    copy = tmp_path / "copy.cdr"
+    command = f'"$VELMSG" decode {control} {cdr} | "$VELMSG" encode {control} --file - --raw > {copy}'
+    subprocess.run(["sh", "-c", command], check=True, env=dict(os.environ, VELMSG=VELMSG), timeout=120)
+    assert copy.read_bytes() == cdr.read_bytes()
+
+
 @pytest.mark.parametrize("value,stored", [
     ("true", True), ("True", True), ("TRUE", True), ("1", True),
     ("false", False), ("False", False), ("FALSE", False), ("0", False)])
@@ -293,7 +333,8 @@ def test_alignment_gaps_may_hold_anything_and_strings_any_byte(flavour):
 BAD_INPUT = [
     (["encode", "velmari_messages/msg/Nope"], "unknown type 'velmari_messages/msg/Nope'"),
     (["encode", "no_such_pkg/msg/Control"], "unknown package 'no_such_pkg'"),
-    (["encode", "velmari_messages/Control"], "is not a type name"),
+    (["encode", "velmari_messages"], "is not a type name"),
+    (["encode", "velmari_messages/Control/x/y"], "is not a type name"),
     (["show", "velmari_messages/msg/Control/"], "is not a type name"),
     (["encode", "velmari_messages/srv/AddThreeInts"], "is a service"),
     (["encode", "velmari_messages/msg/Control", "speed=1"], "unknown field 'speed'"),
@@ -314,7 +355,7 @@ BAD_INPUT = [
     (["encode", "velmari_messages/msg/Num", "num=0x"], "is not an integer"),
     (["encode", "navunit_common_msgs/msg/VelmariEgoCache", "x=1e39"], "does not fit float32"),
     (["encode", "velmari_messages/msg/EgoState", "x=fast"], "is not a number"),
-    (["pub", "velmari_messages/msg/Control", "t", "mode=x"], "is not an integer"),
+    (["pub", "t", "velmari_messages/msg/Control", "mode=x"], "is not an integer"),
     (["encode", "velmari_messages/msg/Control", "{valid: true"], "is not valid YAML"),
     (["encode", "velmari_messages/msg/Control", "[1, 2]"], "nor a YAML mapping"),
     (["encode", "velmari_messages/msg/Control", "{speed: 1}"], "unknown field 'speed'"),
@@ -342,9 +383,9 @@ BAD_BYTES = [
     ("velmari_messages/msg/Control", ["--bare"], CONTROL_BYTES[:-1],
      "the input ends inside field 'gear' (int32 at byte 44): the message needs at least 48 bytes, the input has 47"),
     ("velmari_messages/msg/Control", [], ENCAPSULATION + CONTROL_BYTES[:12],
-     "the input ends inside field 'header.frame_id' (string at byte 12), 1 bytes long,"),
-    ("velmari_messages/msg/Control", ["--bare"], b"hello, world\n", "string at byte 8), 1684828783 bytes long"),
-    ("velmari_messages/msg/Num", ["--bare"], bytes(9), "1 bytes follow the message"),
+     "the input ends inside field 'header.frame_id' (string at byte 12, 1 byte long):"),
+    ("velmari_messages/msg/Control", ["--bare"], b"hello, world\n", "string at byte 8, 1684828783 bytes long)"),
+    ("velmari_messages/msg/Num", ["--bare"], bytes(9), "1 byte follows the message, which ends after 8 bytes"),
     ("velmari_messages/msg/Control", ["--bare"], CONTROL_BYTES[:13] + b"\x02" + CONTROL_BYTES[14:],
      "byte 13 holds 02, but field 'valid' is a bool (00 or 01)"),
     ("velmari_messages/msg/Control", ["--bare"],
@@ -359,7 +400,10 @@ BAD_BYTES = [
     ("velmari_messages/msg/Num", [], b"\x00\x01\x00", "shorter than the 4-byte encapsulation header"),
     ("velmari_messages/msg/Num", [], b"\x00\x03\x00\x00" + bytes(8), "for a bare message body give --bare"),
     ("velmari_messages/msg/Num", [], b"\x07" + bytes(7), "for a bare message body give --bare"),
-    ("velmari_messages/msg/Num", [], ENCAPSULATION + bytes(8) + b"\x01", "1 bytes follow the message"),
+    ("velmari_messages/msg/Num", [], ENCAPSULATION + bytes(8) + b"\x01", "1 byte follows the message"),
+    # hex text with a typo is named as such, not read as bytes without a header
+    ("velmari_messages/msg/Num", [], b"00 01 00 00 00 00 00 00 00 00 00 0g",
+     "not hex: expected a pair of hex digits at character 34, but character 35 is 'g'"),
     ("velmari_messages/msg/Num", ["--bare"], ENCAPSULATION + bytes(8), "leave out --bare"),
     ("velmari_messages/msg/Num", [], b"00 01 00 00 00", "--raw reads it as raw bytes"),
 ]
@@ -379,6 +423,9 @@ def test_bad_bytes_never_leak_the_serializer_library_s_own_words():
 
 def test_unreadable_or_unwritable_files_are_failures(tmp_path):
     one_error_line(run("decode", "velmari_messages/msg/Num", str(tmp_path / "missing")), 1, "cannot open")
+    one_error_line(run("decode", "velmari_messages/msg/Num", str(tmp_path)), 1,
+                   f"cannot read {tmp_path}: it is a folder, not a file")
+    one_error_line(run("encode", "velmari_messages/msg/Num", "--file", str(tmp_path / "missing")), 1, "cannot open")
     one_error_line(run("encode", "velmari_messages/msg/Num", "--out", str(tmp_path / "no" / "file")), 1,
                    "cannot write")
 
@@ -400,10 +447,21 @@ def test_encapsulation_options_are_the_sender_s_and_padding_only_reaches_a_multi
     (["encode", "velmari_messages/msg/Num", "--bogus"], "--bogus"),
     (["encode", "velmari_messages/msg/Num", "--out"], "--out"),
     (["encode", "velmari_messages/msg/Num", "--hex", "--raw"], "--raw"),
-    (["pub", "velmari_messages/msg/Num", "t", "--count", "0"], "--count"),
-    (["pub", "velmari_messages/msg/Num", "t", "--rate", "fast"], "--rate"),
-    (["echo", "velmari_messages/msg/Num", "t", "--count", "1.5"], "--count"),
-    (["echo", "velmari_messages/msg/Num", "t", "--timeout", "0"], "--timeout"),
+    (["pub", "t", "velmari_messages/msg/Num", "--times", "0"], "--times: 0 is not within 1 to 1000000"),
+    (["pub", "t", "velmari_messages/msg/Num", "--rate", "fast"], "--rate: 'fast' is not a number"),
+    (["pub", "t", "velmari_messages/msg/Num", "--once", "--times", "2"], "--times"),
+    (["pub", "t", "velmari_messages/msg/Num", "--qos-reliability", "maybe"], "--qos-reliability"),
+    (["echo", "t", "velmari_messages/msg/Num", "--count", "1.5"], "--count"),
+    (["echo", "t", "velmari_messages/msg/Num", "--timeout", "0"], "--timeout: 0 is not within 0.1 to 86400 s"),
+    (["echo", "t", "velmari_messages/msg/Num", "--qos-depth", "0"], "--qos-depth: 0 is not within 1 to 100000"),
+    # the earlier order and spellings, with the ros2 ones to use instead
+    (["pub", "velmari_messages/msg/Num", "/cmd", "num=1"],
+     "the topic comes first, then the type, as in ros2 topic pub: velmsg pub /cmd velmari_messages/msg/Num"),
+    (["echo", "velmari_messages/msg/Num", "cmd"],
+     "the topic comes first, then the type, as in ros2 topic echo: velmsg echo cmd velmari_messages/msg/Num"),
+    (["pub", "t", "velmari_messages/msg/Num", "--best-effort"], "--best-effort is now --qos-reliability best_effort"),
+    (["echo", "t", "velmari_messages/msg/Num", "--best-effort"], "--best-effort is now --qos-reliability best_effort"),
+    (["pub", "t", "velmari_messages/msg/Num", "--count", "3"], "pub --count N is now --times N (or --once)"),
 ])
 def test_wrong_command_lines_exit_2(args, fragment):
     result = run(*args)
@@ -417,7 +475,7 @@ def test_wrong_command_lines_exit_2(args, fragment):
     ("~/cmd", "velmsg is no node"), ("{node}/x", "velmsg is no node"), ("x" * 248, "longer than 247")])
 @pytest.mark.parametrize("command", ["pub", "echo"])
 def test_invalid_topic_names_are_refused_with_the_rule_they_break(command, topic, rule):
-    result = run(command, "velmari_messages/msg/Num", topic, "--timeout" if command == "echo" else "--wait", "1")
+    result = run(command, topic, "velmari_messages/msg/Num", "--timeout" if command == "echo" else "--wait", "1")
     one_error_line(result, 2, rule)
 
 
@@ -428,7 +486,7 @@ def test_bare_command_prints_help_and_exits_2():
 
 def test_help_documents_every_command_exit_code_and_the_network():
     text = ok("--help").text
-    for command in ["list", "show", "encode", "decode", "pub", "echo"]:
+    for command in ["list", "show", "encode", "decode", "pub", "echo", "topic", "interface"]:
         assert f"\n  {command} " in text
         sub = ok(command, "--help").text
         assert f"Usage: velmsg {command}" in sub

@@ -86,6 +86,13 @@ std::string hex_byte(uint8_t byte)
   return {digits[byte >> 4], digits[byte & 0xf]};
 }
 
+// A character of hex text as an error names it: 'g', or byte 0a.
+std::string printable(char ch)
+{
+  auto byte = static_cast<unsigned char>(ch);
+  return std::isprint(byte) ? "'" + std::string(1, ch) + "'" : "byte " + hex_byte(byte);
+}
+
 // Walks the bytes of one message along its description, as the wire rules lay
 // it out, and says what is wrong and where before any deserializer sees them:
 // the field where the input ends and how many bytes it would need, a bool
@@ -144,7 +151,8 @@ private:
   {
     align(4);
     size_t start = at_;
-    std::string what = "field '" + path + "' (string at byte " + std::to_string(start) + ")";
+    std::string where = "field '" + path + "' (string at byte " + std::to_string(start);
+    std::string what = where + ")";
     need(4, what);
     uint32_t length = 0;
     for (int i = 0; i < 4; ++i) {
@@ -155,7 +163,7 @@ private:
     if (length == 0) {
       throw bad_input(what + " has length 0, but a CDR string counts its closing NUL, so 1 is the least");
     }
-    need(length, what + ", " + std::to_string(length) + " bytes long,");
+    need(length, where + ", " + counted(length, "byte") + " long)");
     size_t last = at_ + length - 1;
     if (data_[last] != 0) {
       throw bad_input(what + " does not end with a NUL: its last byte, byte " + std::to_string(last) +
@@ -278,8 +286,8 @@ void decode_cdr(
     padding = bytes[i] == 0;
   }
   if (rest && !padding) {
-    throw bad_input("the bytes do not form a " + type.name().text() + ": " + std::to_string(rest) +
-            " bytes follow the message, which ends after " + std::to_string(used) + " bytes");
+    throw bad_input("the bytes do not form a " + type.name().text() + ": " + counted(rest, "byte") +
+            (rest == 1 ? " follows" : " follow") + " the message, which ends after " + counted(used, "byte"));
   }
 }
 
@@ -309,8 +317,11 @@ std::vector<uint8_t> from_hex(std::string_view text)
       continue;
     }
     if (i + 1 >= text.size() || value(text[i]) < 0 || value(text[i + 1]) < 0) {
+      bool cut = i + 1 >= text.size();
+      size_t bad = cut || value(text[i]) < 0 ? i : i + 1;
       throw bad_input("the input is not hex: expected a pair of hex digits at character " +
-              std::to_string(i + 1));
+              std::to_string(i + 1) + (cut ? std::string(", where the input ends") :
+              ", but character " + std::to_string(bad + 1) + " is " + printable(text[bad])));
     }
     bytes.push_back(static_cast<uint8_t>(value(text[i]) * 16 + value(text[i + 1])));
     i += 2;

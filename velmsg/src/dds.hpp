@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "message_type.hpp"
 #include "topic_name.hpp"
@@ -22,17 +23,26 @@ uint32_t domain_from_environment();
 // Unset (or empty), velmsg stays on the loopback interface.
 bool localhost_only_from_environment();
 
+// The QoS policies velmsg sets, as ros2's --qos-* options name them.
+struct Qos
+{
+  bool best_effort = false;      // else reliable
+  bool transient_local = false;  // else volatile
+  std::optional<unsigned> depth;  // keep the last depth messages; unset, every one
+};
+
 struct PublishOptions
 {
   unsigned count = 1;
   double rate_hz = 1.0;
   double wait_for_subscriber_s = 5.0;  // then publish anyway, as ROS 2 publishers do
-  bool best_effort = false;            // as ROS 2's sensor-data profile
+  Qos qos;
 };
 
-// Publishes the message count times, the first as soon as a subscriber is
-// matched (or the wait is over); returns once every subscriber acknowledged
-// them or a few seconds passed. Progress lines go to log, warnings to stderr.
+// Publishes the message count times, the first once a subscriber is matched
+// (or the wait is over); returns as soon as every matched reliable subscriber
+// acknowledged them or left, or a few seconds passed. Progress lines go to
+// log; warnings, which name a QoS or type mismatch, to stderr.
 void publish(
   const MessageType & type, const Message & message, const TopicName & topic,
   const PublishOptions & options, std::ostream & log);
@@ -41,14 +51,24 @@ struct EchoOptions
 {
   std::optional<unsigned> count;  // stop after this many messages
   std::optional<double> timeout_s;  // without it, until interrupted
-  bool best_effort = false;  // also matches best-effort publishers, without their retransmissions
+  Qos qos;
 };
 
-// Prints every received message as a YAML document. Returns kExitOk when count
-// messages arrived, or on an interrupt; at the timeout, kExitOk when messages
-// arrived and no count was asked for, else kExitTimeout.
+// Prints every received message as a YAML document. Without a type, takes the
+// one its publishers announce. Returns kExitOk when count messages arrived, or
+// on an interrupt; at the timeout, kExitOk when messages arrived and no count
+// was asked for, else kExitTimeout.
 int echo(
-  const MessageType & type, const TopicName & topic, const EchoOptions & options,
+  const MessageType * type, Flavour flavour, const TopicName & topic, const EchoOptions & options,
   std::ostream & out);
+
+struct DiscoveredTopic
+{
+  std::string ros;                 // "/cmd"
+  std::vector<std::string> types;  // "velmari_messages/msg/Control"
+};
+
+// The ROS 2 topics that participants of the domain announce within listen_s seconds, by name.
+std::vector<DiscoveredTopic> discover_topics(double listen_s);
 
 }  // namespace velmsg

@@ -1,6 +1,7 @@
 // Errors of the tool: each carries the exit code the process ends with.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +27,12 @@ public:
 private:
   ExitCode code_;
 };
+
+// "1 byte", "2 bytes"
+inline std::string counted(size_t count, const char * unit)
+{
+  return std::to_string(count) + " " + unit + (count == 1 ? "" : "s");
+}
 
 inline ToolError usage_error(const std::string & message) {return {kExitUsage, message};}
 inline ToolError bad_input(const std::string & message) {return {kExitBadInput, message};}

@@ -7,11 +7,15 @@
 #  include <dlfcn.h>
 #endif
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <new>
+#include <sstream>
+#include <vector>
 
 #include "errors.hpp"
 #include "prefixes.hpp"
@@ -193,21 +197,25 @@ void describe_rows(
 
 TypeName TypeName::parse(std::string_view text)
 {
-  TypeName name;
-  std::string * parts[] = {&name.package, &name.folder, &name.type};
-  size_t start = 0;
-  for (size_t i = 0; i < 3; ++i) {
-    size_t end = i < 2 ? text.find('/', start) : text.size();
-    if (end == std::string_view::npos || (i == 2 && text.find('/', start) != std::string_view::npos)) {
-      throw bad_input("'" + std::string(text) + "' is not a type name <package>/<folder>/<Type>");
-    }
-    *parts[i] = std::string(text.substr(start, end - start));
-    if (!is_identifier(*parts[i])) {
-      throw bad_input("'" + std::string(text) + "' is not a type name <package>/<folder>/<Type>");
+  // <package>/<folder>/<Type>, or <package>/<Type> for a message as ROS 2's tools take it.
+  std::vector<std::string> parts;
+  for (size_t start = 0;; ) {
+    size_t end = text.find('/', start);
+    parts.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) {
+      break;
     }
     start = end + 1;
   }
-  return name;
+  bool identifiers = std::all_of(parts.begin(), parts.end(), is_identifier);
+  if (!identifiers || parts.size() < 2 || parts.size() > 3) {
+    throw bad_input("'" + std::string(text) + "' is not a type name <package>/<folder>/<Type> or "
+            "<package>/<Type>");
+  }
+  if (parts.size() == 2) {
+    return {parts[0], "msg", parts[1]};
+  }
+  return {parts[0], parts[1], parts[2]};
 }
 
 const MessageDescription & DescriptionSet::describe(const void * members, Flavour flavour)
@@ -343,6 +351,24 @@ void assign_string(Flavour flavour, void * field, std::string_view value)
   {
     throw failure("out of memory while assigning a string");
   }
+}
+
+std::string interface_text(const TypeName & name)
+{
+  // Installed as <prefix>/share/<package>/<folder>/<Type>.<folder>, in the
+  // prefixes velmsg searches for the package's libraries.
+  const std::vector<Prefix> prefixes = search_prefixes();
+  std::string relative = "/share/" + name.package + "/" + name.folder + "/" + name.type + "." + name.folder;
+  for (const Prefix & prefix : prefixes) {
+    std::ifstream file(prefix.path + relative, std::ios::binary);
+    if (file) {
+      std::ostringstream text;
+      text << file.rdbuf();
+      return text.str();
+    }
+  }
+  throw bad_input("no interface file of " + name.text() + " (<prefix>" + relative + ") in " +
+          describe(prefixes));
 }
 
 }  // namespace velmsg

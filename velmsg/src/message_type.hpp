@@ -112,6 +112,9 @@ struct ServiceType
   const MessageDescription * response = nullptr;
 };
 
+// The text of a type's interface file (.msg, .srv), as ROS 2 installs it.
+std::string interface_text(const TypeName & name);
+
 // Whether <package>/<folder>/<Type> names a service rather than a message type.
 bool is_service(const TypeName & name, Flavour flavour);
 

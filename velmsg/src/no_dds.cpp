@@ -23,7 +23,12 @@ void publish(const MessageType &, const Message &, const TopicName &, const Publ
   throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
 }
 
-int echo(const MessageType &, const TopicName &, const EchoOptions &, std::ostream &)
+int echo(const MessageType *, Flavour, const TopicName &, const EchoOptions &, std::ostream &)
+{
+  throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
+}
+
+std::vector<DiscoveredTopic> discover_topics(double)
 {
   throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
 }
