@@ -15,4 +15,4 @@ received=$(grep -c '^   echo received:$' <<<"$out")
 grep -q '^Every type arrived' <<<"$out"
 # the installed interface files, as `ros2 interface show` prints them
 "$prefix/bin/velmsg" interface show velmari_messages/msg/Control |
-  cmp - "$source/interfaces/velmari_messages/msg/Control.msg"
+  cmp - "$source/velmari_messages/msg/Control.msg"

@@ -53,10 +53,10 @@ def test_show_of_a_service_gives_request_and_response():
 
 def test_interface_show_prints_the_installed_file_as_ros2_does(tmp_path):
     # a prefix of the environment, as a sourced ROS 2 workspace gives one
-    shutil.copytree(SOURCE_DIR / "interfaces" / "velmari_messages" / "msg", tmp_path / "share/velmari_messages/msg")
+    shutil.copytree(SOURCE_DIR / "velmari_messages" / "msg", tmp_path / "share/velmari_messages/msg")
     separator = ";" if EMULATOR else os.pathsep  # the tool's platform's
     env = dict(os.environ, AMENT_PREFIX_PATH=f"{tmp_path / 'none'}{separator}{tmp_path}")
-    control = (SOURCE_DIR / "interfaces/velmari_messages/msg/Control.msg").read_text()
+    control = (SOURCE_DIR / "velmari_messages/msg/Control.msg").read_text()
     assert ok("interface", "show", "velmari_messages/Control", env=env).text == control
     one_error_line(run("interface", "show", "velmari_messages/srv/AddThreeInts", env=env), 3,
                    "no interface file of velmari_messages/srv/AddThreeInts")
