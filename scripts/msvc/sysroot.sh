@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Assembles the MSVC-ABI sysroot that cmake/clang-cl-x86_64-msvc.cmake builds
+# with, from free parts only, into <folder> (once; a finished one is kept):
+#   bin/clang-cl      clang in its cl-compatible mode (Debian ships no clang-cl without clang-tools)
+#   lib/ucrt.lib, vcruntime.lib, msvcprt.lib, kernel32.lib, ...
+#                     import libraries named as MSVC names them, made from the
+#                     export tables of Wine's PE DLLs
+#   lib/msvcrt.lib    the static part of the runtime, from crt/ here (startup,
+#                     atexit, TLS, /GS, thread-safe statics, operator new/delete)
+#   lib/oldnames.lib  empty: the compiler names it, nothing here needs its aliases
+# The headers are read where they lie: include/ here (the vcruntime headers and
+# the overlays of Wine's CRT headers), Microsoft's STL, Wine's headers.
+#
+#   scripts/msvc/sysroot.sh <folder>
+# MSGDEF_MSVC_STL: a clone of microsoft/STL at tag vs-2019-16.10 (default:
+# ../shared/third_party/microsoft-stl beside the repository).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+out=$1
+[ -f "$out/sysroot.done" ] && exit 0
+llvm=/usr/lib/llvm-16/bin
+wine_dlls=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+stl=${MSGDEF_MSVC_STL:-$here/../../../shared/third_party/microsoft-stl}
+[ -f "$stl/stl/inc/yvals_core.h" ] || { echo "Microsoft's STL not found at $stl (set MSGDEF_MSVC_STL)" >&2; exit 1; }
+stl=$(cd "$stl" && pwd)
+
+rm -rf "$out" && mkdir -p "$out/bin" "$out/lib" "$out/obj"
+ln -s "$llvm/clang" "$out/bin/clang-cl"
+echo "$stl" > "$out/stl-path"
+
+# import_lib <name> <dll>...: <name>.lib for the DLLs.
+import_lib() {
+  local name=$1; shift
+  /usr/bin/python3 "$here/import_library.py" "$llvm" "$out/lib/$name.lib" "${@/#/$wine_dlls/}"
+}
+import_lib ucrt ucrtbase.dll
+import_lib vcruntime vcruntime140.dll vcruntime140_1.dll
+import_lib msvcprt msvcp140.dll msvcp140_1.dll msvcp140_2.dll msvcp140_atomic_wait.dll
+for dll in kernel32 user32 advapi32 shell32 ws2_32 ntdll bcrypt ole32; do
+  import_lib "$dll" "$dll.dll"
+done
+
+# The static runtime: compiled without the stack cookie (it sets the cookie
+# up) and without default-library records of its own.
+wine_headers=/usr/include/wine/wine
+flags=(--target=x86_64-pc-windows-msvc -fms-compatibility-version=19.29
+  -imsvc "$stl/stl/inc" -imsvc "$here/include" -imsvc "$wine_headers/msvcrt" -imsvc "$wine_headers/windows"
+  /EHsc /MD /std:c++17 /O2 /GS- /Zl /W4 /WX)
+for source in "$here"/crt/*.cpp "$stl/stl/src/nothrow.cpp"; do
+  "$out/bin/clang-cl" "${flags[@]}" /c "/Fo$out/obj/$(basename "${source%.cpp}").obj" -- "$source"
+done
+"$llvm/clang" --target=x86_64-pc-windows-msvc -c "$here/crt/chkstk.S" -o "$out/obj/chkstk.obj"
+"$llvm/llvm-lib" "/out:$out/lib/msvcrt.lib" "$out"/obj/*.obj
+echo 'namespace msvc_oldnames {}' > "$out/obj/oldnames.cpp"
+"$out/bin/clang-cl" "${flags[@]}" /c "/Fo$out/obj/oldnames.obj" -- "$out/obj/oldnames.cpp"
+"$llvm/llvm-lib" "/out:$out/lib/oldnames.lib" "$out/obj/oldnames.obj"
+touch "$out/sysroot.done"
