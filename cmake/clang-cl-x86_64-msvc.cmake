@@ -39,8 +39,12 @@ foreach(dir ${msgdef_msvc_stl}/stl/inc ${CMAKE_CURRENT_LIST_DIR}/../scripts/msvc
   string(APPEND msgdef_msvc_flags " -imsvc ${dir}")
 endforeach()
 set(CMAKE_C_FLAGS_INIT "${msgdef_msvc_flags}")
+# Resource scripts include <windows.h> too (llvm-rc preprocesses with clang).
+set(CMAKE_RC_FLAGS_INIT "/I ${msgdef_wine_headers}/windows /I ${msgdef_wine_headers}/msvcrt")
 set(CMAKE_CXX_FLAGS_INIT "${msgdef_msvc_flags} /EHsc")
+# The release DLL runtime only: Wine has no debug runtime (ucrtbased.dll).
 set(CMAKE_MSVC_RUNTIME_LIBRARY MultiThreadedDLL)
+set(CMAKE_TRY_COMPILE_CONFIGURATION Release)
 foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "/libpath:${MSGDEF_MSVC_SYSROOT}/lib /manifest:no")
 endforeach()

@@ -1,10 +1,12 @@
-/* Wine's <stdio.h> and the scanf forms it leaves out, inline over the UCRT's
- * common entry point as in MSVC's header. */
+/* Wine's <stdio.h> and what it leaves out of the UCRT's: the stream buffer
+ * access <fstream> uses, and the scanf forms, inline over the common entry
+ * point as in MSVC's header. */
 #pragma once
 #include_next <stdio.h>
 #ifdef __cplusplus
 extern "C" {
 #endif
+_ACRTIMP errno_t __cdecl _get_stream_buffer_pointers(FILE*, char***, char***, int**);
 _ACRTIMP int __cdecl __stdio_common_vfscanf(unsigned __int64, FILE*, const char*, _locale_t, va_list);
 _ACRTIMP int __cdecl __stdio_common_vsscanf(unsigned __int64, const char*, size_t, const char*, _locale_t, va_list);
 static inline int __cdecl vfscanf(FILE* _Stream, const char* _Format, va_list _Args) {

@@ -2,8 +2,8 @@
  * expects: its copy and destruction live in vcruntime140.dll. */
 #pragma once
 #include <vcruntime.h>
-#include <eh.h>
 #ifdef __cplusplus
+#include <eh.h>
 #pragma pack(push, _CRT_PACKING)
 
 extern "C" {
