@@ -32,7 +32,9 @@ set(CMAKE_MT ${llvm}/llvm-mt)
 # headers, then Wine's CRT and Windows headers; clang's own (intrin.h,
 # vadefs.h, stddef.h) come before all of them.
 set(msgdef_wine_headers /usr/include/wine/wine)
-set(msgdef_msvc_flags "--target=x86_64-pc-windows-msvc -fms-compatibility-version=19.29")
+# The STL's vectorized algorithms live in a DLL of a later Visual Studio
+# (msvcp140 has them since 16.x, Wine's does not): its plain loops instead.
+set(msgdef_msvc_flags "--target=x86_64-pc-windows-msvc -fms-compatibility-version=19.29 -D_USE_STD_VECTOR_ALGORITHMS=0")
 foreach(dir ${msgdef_msvc_stl}/stl/inc ${CMAKE_CURRENT_LIST_DIR}/../scripts/msvc/include
             ${msgdef_wine_headers}/msvcrt ${msgdef_wine_headers}/windows)
   get_filename_component(dir ${dir} ABSOLUTE)

@@ -47,7 +47,13 @@ flags=(--target=x86_64-pc-windows-msvc -fms-compatibility-version=19.29
   -imsvc "$stl/stl/inc" -imsvc "$here/include" -imsvc "$wine_headers/msvcrt" -imsvc "$wine_headers/windows"
   /EHsc /MD /std:c++17 /O2 /GS- /Zl /W4 /WX)
 for source in "$here"/crt/*.cpp "$stl/stl/src/nothrow.cpp"; do
+  [ "$(basename "$source")" = new_delete.cpp ] && continue
   "$out/bin/clang-cl" "${flags[@]}" /c "/Fo$out/obj/$(basename "${source%.cpp}").obj" -- "$source"
+done
+# One object per allocation function, each replaceable on its own.
+functions=$(grep -c '^#.*if MSVC_ALLOCATION_FUNCTION ==' "$here/crt/new_delete.cpp")
+for ((i = 0; i < functions; ++i)); do
+  "$out/bin/clang-cl" "${flags[@]}" /DMSVC_ALLOCATION_FUNCTION=$i /c "/Fo$out/obj/new_delete_$i.obj" -- "$here/crt/new_delete.cpp"
 done
 "$llvm/clang" --target=x86_64-pc-windows-msvc -c "$here/crt/chkstk.S" -o "$out/obj/chkstk.obj"
 "$llvm/llvm-lib" "/out:$out/lib/msvcrt.lib" "$out"/obj/*.obj
