@@ -20,7 +20,13 @@
 #include "rosidl_runtime_c/string.h"
 #include "rosidl_typesupport_interface/macros.h"
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(_MSC_VER)
+/* The libraries' tables hold the addresses of functions of other libraries,
+ * and in the MSVC ABI the address of a dllimport function is no constant:
+ * the functions are imported through the import library's stubs instead. */
+#  define MSGDEF_EXPORT __declspec(dllexport)
+#  define MSGDEF_IMPORT
+#elif defined(_WIN32)
 #  define MSGDEF_EXPORT __declspec(dllexport)
 #  define MSGDEF_IMPORT __declspec(dllimport)
 #else
