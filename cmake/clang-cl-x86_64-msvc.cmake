@@ -27,6 +27,7 @@ set(CMAKE_LINKER ${llvm}/lld-link)
 set(CMAKE_AR ${llvm}/llvm-lib)
 set(CMAKE_RC_COMPILER ${llvm}/llvm-rc)
 set(CMAKE_MT ${llvm}/llvm-mt)
+set(CMAKE_OBJDUMP ${llvm}/llvm-objdump)
 
 # The STL first, then the vcruntime headers and the overlays of Wine's CRT
 # headers, then Wine's CRT and Windows headers; clang's own (intrin.h,

@@ -1,12 +1,14 @@
 """Writes an MSVC-style import library for Windows DLLs from their export tables.
 
-  import_library.py <llvm bin folder> <out.lib> <dll>...
+  import_library.py <llvm bin folder> <out.lib> <dll>... [--without <dll>...]
 
 Each DLL's exports are read with llvm-readobj; an export whose address lies
 outside the code sections is marked DATA (reached through __imp_<name> only),
 a forwarded export takes the kind of its target when that DLL is at hand.
 llvm-dlltool makes one import library per DLL and llvm-lib joins them, so that
-one library name (as MSVC names it) can stand for several DLLs."""
+one library name (as MSVC names it) can stand for several DLLs. Names that
+the DLLs after --without export are left out: Wine's ucrtbase.dll also
+exports what MSVC's programs import from vcruntime140.dll."""
 import os
 import re
 import subprocess
@@ -38,9 +40,13 @@ def read_dll(readobj, path):
     return exports
 
 
-def main(bin_dir, out_lib, *dlls):
+def main(bin_dir, out_lib, *args):
     readobj = os.path.join(bin_dir, 'llvm-readobj')
-    tables = {os.path.basename(d).lower(): read_dll(readobj, d) for d in dlls}
+    dlls, others = (args[:args.index('--without')], args[args.index('--without') + 1:]) \
+        if '--without' in args else (args, ())
+    elsewhere = {name for other in others for name, _, _ in read_dll(readobj, other)}
+    tables = {os.path.basename(d).lower(): [e for e in read_dll(readobj, d) if e[0] not in elsewhere]
+              for d in dlls}
     kinds = {}
     for dll, exports in tables.items():
         kinds[dll[:-4]] = {name: is_code for name, is_code, _ in exports}

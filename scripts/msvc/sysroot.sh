@@ -29,13 +29,15 @@ rm -rf "$out" && mkdir -p "$out/bin" "$out/lib" "$out/obj"
 ln -s "$llvm/clang" "$out/bin/clang-cl"
 echo "$stl" > "$out/stl-path"
 
-# import_lib <name> <dll>...: <name>.lib for the DLLs.
+# import_lib <name> <dll>... [--without <dll>...]: <name>.lib for the DLLs.
 import_lib() {
   local name=$1; shift
-  /usr/bin/python3 "$here/import_library.py" "$llvm" "$out/lib/$name.lib" "${@/#/$wine_dlls/}"
+  local dlls=()
+  for dll; do [ "$dll" = --without ] && dlls+=("$dll") || dlls+=("$wine_dlls/$dll"); done
+  /usr/bin/python3 "$here/import_library.py" "$llvm" "$out/lib/$name.lib" "${dlls[@]}"
 }
-import_lib ucrt ucrtbase.dll
 import_lib vcruntime vcruntime140.dll vcruntime140_1.dll
+import_lib ucrt ucrtbase.dll --without vcruntime140.dll vcruntime140_1.dll
 import_lib msvcp140 msvcp140.dll msvcp140_1.dll msvcp140_2.dll msvcp140_atomic_wait.dll
 for dll in kernel32 user32 advapi32 shell32 ws2_32 ntdll bcrypt ole32; do
   import_lib "$dll" "$dll.dll"

@@ -10,7 +10,7 @@ MSVC-ABI DLLs (llvm-readobj given as the third argument, llvm-undname beside
 it): C++ names are MSVC-decorated; undecorated, they are compared with the
 list's declarations by name and parameters (MSVC spells the return type, the
 class keys and the calling convention, nm does not). Their imports must name
-MSVC's runtime and no GCC runtime."""
+the UCRT and no GCC runtime (nor msvcrt.dll, MinGW's C runtime)."""
 import os
 import re
 import subprocess
@@ -115,8 +115,8 @@ def imports_msvc_runtime(path, readobj):
     if not dlls & {'ucrtbase.dll'} and not any(d.startswith('api-ms-win-crt-') for d in dlls):
         print('imports no UCRT:', ', '.join(sorted(dlls)))
         good = False
-    if 'vcruntime140.dll' not in dlls:
-        print('imports no vcruntime140.dll:', ', '.join(sorted(dlls)))
+    if 'msvcrt.dll' in dlls:
+        print("imports the system's msvcrt.dll rather than the UCRT")
         good = False
     return good
 

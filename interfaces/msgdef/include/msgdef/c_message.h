@@ -20,18 +20,21 @@
 #include "rosidl_runtime_c/string.h"
 #include "rosidl_typesupport_interface/macros.h"
 
-#if defined(_WIN32) && defined(_MSC_VER)
-/* The libraries' tables hold the addresses of functions of other libraries,
- * and in the MSVC ABI the address of a dllimport function is no constant:
- * the functions are imported through the import library's stubs instead. */
-#  define MSGDEF_EXPORT __declspec(dllexport)
-#  define MSGDEF_IMPORT
-#elif defined(_WIN32)
+#if defined(_WIN32)
 #  define MSGDEF_EXPORT __declspec(dllexport)
 #  define MSGDEF_IMPORT __declspec(dllimport)
 #else
 #  define MSGDEF_EXPORT __attribute__((visibility("default")))
 #  define MSGDEF_IMPORT
+#endif
+/* Imported functions whose addresses the serializers' constant tables hold
+ * (the nested types' functions of other packages). In the MSVC ABI the
+ * address of a dllimport function is no constant expression: those are
+ * imported through the import library's stubs instead. */
+#if defined(_WIN32) && defined(_MSC_VER)
+#  define MSGDEF_IMPORT_TABLED
+#else
+#  define MSGDEF_IMPORT_TABLED MSGDEF_IMPORT
 #endif
 
 #define MSGDEF_C_TYPE_bool bool
