@@ -27,10 +27,12 @@
 #  define MSGDEF_EXPORT __attribute__((visibility("default")))
 #  define MSGDEF_IMPORT
 #endif
-/* Imported functions whose addresses the serializers' constant tables hold
- * (the nested types' functions of other packages). In the MSVC ABI the
- * address of a dllimport function is no constant expression: those are
- * imported through the import library's stubs instead. */
+/* Imported functions whose addresses the libraries' field tables hold (the
+ * nested types' C message and serializer functions of other packages). In
+ * the MSVC ABI the address of a dllimport function is no constant: those are
+ * imported through the import library's stubs instead, as MinGW does, so
+ * that the tables are laid out by the compiler and every call goes through
+ * the importing library's import table. */
 #if defined(_WIN32) && defined(_MSC_VER)
 #  define MSGDEF_IMPORT_TABLED
 #else
