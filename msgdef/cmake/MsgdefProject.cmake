@@ -8,8 +8,15 @@ set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
 set(CMAKE_C_EXTENSIONS OFF)
-if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+# MSGDEF_PEDANTIC_ERRORS: for the targets that check headers against the
+# ISO language alone.
+if(CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "MSVC")
+  # clang-cl: MSVC's level 4, the language extensions MSVC accepts and ISO C/C++ do not.
+  add_compile_options(/W4 -Wmicrosoft -Wpedantic)
+  set(MSGDEF_PEDANTIC_ERRORS /W4 /clang:-pedantic-errors)
+elseif(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   add_compile_options(-Wall -Wextra -Wpedantic)
+  set(MSGDEF_PEDANTIC_ERRORS -Wall -Wextra -pedantic-errors)
 endif()
 # An install without debug information unless asked for: -DCMAKE_BUILD_TYPE=RelWithDebInfo keeps it.
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)

@@ -11,10 +11,15 @@ set(CMAKE_SHARED_LIBRARY_PREFIX "")
 set(CMAKE_IMPORT_LIBRARY_PREFIX "")
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
 
-if(MINGW)
-  # rcutils' headers expect MSVC's source annotations (sal.h), which MSVC's C
-  # runtime headers bring along and MinGW's do not.
+# rcutils' headers expect MSVC's source annotations (sal.h), which MSVC's C
+# runtime headers bring along, and which neither MinGW's headers nor the
+# compiler's own stddef.h and stdbool.h (that rcutils includes first) do.
+if(CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "MSVC")
+  add_compile_options(/FIsal.h)
+elseif(MINGW)
   add_compile_options("SHELL:-include sal.h")
+endif()
+if(MINGW)
   # The GCC runtime DLLs travel with the libraries, as MSVC's runtime would
   # be installed on the target machine.
   foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)

@@ -24,8 +24,12 @@
 #include "rosidl_runtime_c/message_type_support_struct.h"
 #include "rosidl_runtime_c/service_type_support_struct.h"
 
-// The tables are data the compiler lays out; nothing runs at load.
-#if defined(__clang__)
+// The tables are data the compiler lays out; nothing runs at load. Not so in
+// the MSVC ABI, where the runtime's dispatch function, imported from its DLL,
+// has no constant address: there its handles are set as the library loads.
+#if defined(_MSC_VER)
+#  define INTROSPECTION_CONSTINIT
+#elif defined(__clang__)
 #  define INTROSPECTION_CONSTINIT [[clang::require_constant_initialization]]
 #elif defined(__GNUC__) && __GNUC__ >= 10
 #  define INTROSPECTION_CONSTINIT __constinit

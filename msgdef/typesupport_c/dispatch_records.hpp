@@ -13,9 +13,12 @@
 #include "rosidl_typesupport_interface/macros.h"
 
 // X(kind, ...) for every implementation a dispatch map names, in map order.
+// The extra expansion splits __VA_ARGS__ into X's parameters under MSVC's
+// traditional preprocessor too, which otherwise passes it as one argument.
+#define DISPATCH_EXPAND_(x) x
 #define DISPATCH_IMPLEMENTATIONS(X, ...) \
-  X(rosidl_typesupport_fastrtps, __VA_ARGS__) \
-  X(rosidl_typesupport_introspection, __VA_ARGS__)
+  DISPATCH_EXPAND_(X(rosidl_typesupport_fastrtps, __VA_ARGS__)) \
+  DISPATCH_EXPAND_(X(rosidl_typesupport_introspection, __VA_ARGS__))
 
 #define DISPATCH_IDENTIFIER_(kind, FLAVOUR) MSGDEF_STR(kind##_##FLAVOUR),
 #define DISPATCH_SYMBOL_(kind, FLAVOUR, function, pkg, folder, T) \

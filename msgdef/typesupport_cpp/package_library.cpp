@@ -17,8 +17,8 @@
 MSGDEF_TYPESUPPORT_CPP_DECLARE(MSGDEF_PACKAGE)
 
 // The C-linkage function is the definition; the specialisation is a second
-// name for it (an ELF alias, or on MSVC a second export of one function).
-#if defined(_MSC_VER)
+// name for it (an alias, or with cl.exe a second export of one function).
+#if defined(_MSC_VER) && !defined(__clang__)
 #  define TYPESUPPORT_CPP_TWO_NAMES(Handle, c_name, cpp_name, records) \
   template<> Handle * cpp_name() \
   { \

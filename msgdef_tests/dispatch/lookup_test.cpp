@@ -27,15 +27,15 @@ namespace
 struct CRuntime
 {
   static const char * identifier() {return rosidl_typesupport_c__typesupport_identifier;}
-  static constexpr auto message_lookup = &rosidl_typesupport_c__get_message_typesupport_handle_function;
-  static constexpr auto service_lookup = &rosidl_typesupport_c__get_service_typesupport_handle_function;
+  static inline const auto message_lookup = &rosidl_typesupport_c__get_message_typesupport_handle_function;
+  static inline const auto service_lookup = &rosidl_typesupport_c__get_service_typesupport_handle_function;
 };
 
 struct CppRuntime
 {
   static const char * identifier() {return rosidl_typesupport_cpp::typesupport_identifier;}
-  static constexpr auto message_lookup = &rosidl_typesupport_cpp::get_message_typesupport_handle_function;
-  static constexpr auto service_lookup = &rosidl_typesupport_cpp::get_service_typesupport_handle_function;
+  static inline const auto message_lookup = &rosidl_typesupport_cpp::get_message_typesupport_handle_function;
+  static inline const auto service_lookup = &rosidl_typesupport_cpp::get_service_typesupport_handle_function;
 };
 
 // A dispatch handle of package fakepkg over `entries` (identifier, symbol).

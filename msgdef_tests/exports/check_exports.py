@@ -4,7 +4,14 @@ ELF libraries: the dynamic symbol table (nm -D). Windows DLLs: the export
 table (objdump -p, given as the third argument), whose C++ names are demangled
 like nm's, so that one list serves both platforms. The lists are written for
 LP64 (64-bit Linux); 64-bit Windows is LLP64, where size_t and int64_t are
-long long, so a DLL's C++ names are expected with those types."""
+long long, so a DLL's C++ names are expected with those types.
+
+MSVC-ABI DLLs (llvm-readobj given as the third argument, llvm-undname beside
+it): C++ names are MSVC-decorated; undecorated, they are compared with the
+list's declarations by name and parameters (MSVC spells the return type, the
+class keys and the calling convention, nm does not). Their imports must name
+the UCRT and no GCC runtime (nor msvcrt.dll, MinGW's C runtime)."""
+import os
 import re
 import subprocess
 import sys
@@ -45,10 +52,84 @@ def exported_dll(path, objdump):
     return set(demangled.splitlines())
 
 
+MSVC_SPELLING = [(re.compile(r'\b(class|struct|enum|union) '), ''),
+                 (re.compile(r'\b__(cdecl|ptr64) ?'), ''),
+                 (re.compile(r'\bunsigned __int64\b'), 'unsigned long long'),
+                 (re.compile(r'\b__int64\b'), 'long long'),
+                 (re.compile(r'\(void\)'), '()')]
+
+
+def declared_name(name):
+    """The qualified name and parameters of a declaration, spaces dropped."""
+    for pattern, replacement in MSVC_SPELLING:
+        name = pattern.sub(replacement, name)
+    depth, end = 0, len(name)
+    for i, c in enumerate(name):
+        if c == '<':
+            depth += 1
+        elif c == '>':
+            depth -= 1
+        elif c == '(' and depth == 0:
+            end = i
+            break
+    depth, start = 0, 0
+    for i in range(end - 1, -1, -1):
+        c = name[i]
+        if c == '>':
+            depth += 1
+        elif c == '<':
+            depth -= 1
+        elif c == ' ' and depth == 0:
+            start = i + 1
+            break
+    return re.sub(r'\s+', '', name[start:])
+
+
+def exported_msvc_dll(path, readobj):
+    out = subprocess.run([readobj, '--coff-exports', path],
+                         check=True, capture_output=True, text=True).stdout
+    raw = re.findall(r'^  Name: (\S+)$', out, re.M)
+    decorated = [n for n in raw if n.startswith('?')]
+    undname = os.path.join(os.path.dirname(readobj), 'llvm-undname')
+    plain = subprocess.run([undname], input='\n'.join(decorated) + '\n',
+                           check=True, capture_output=True, text=True).stdout
+    undecorated = [l for l in plain.splitlines() if l.strip() and not l.startswith('?')]
+    if len(undecorated) != len(decorated):
+        print('llvm-undname could not read every decorated name')
+        return None
+    return {n for n in raw if not n.startswith('?')} | {declared_name(n) for n in undecorated}
+
+
+GCC_RUNTIME = re.compile(r'^(libstdc\+\+|libgcc|libwinpthread)', re.I)
+
+
+def imports_msvc_runtime(path, readobj):
+    out = subprocess.run([readobj, '--coff-imports', path],
+                         check=True, capture_output=True, text=True).stdout
+    dlls = {n.lower() for n in re.findall(r'^  Name: (\S+)$', out, re.M)}
+    good = True
+    for dll in sorted(dlls):
+        if GCC_RUNTIME.match(dll):
+            print('imports the GCC runtime:', dll)
+            good = False
+    if not dlls & {'ucrtbase.dll'} and not any(d.startswith('api-ms-win-crt-') for d in dlls):
+        print('imports no UCRT:', ', '.join(sorted(dlls)))
+        good = False
+    if 'msvcrt.dll' in dlls:
+        print("imports the system's msvcrt.dll rather than the UCRT")
+        good = False
+    return good
+
+
 def main(library, expected_file, objdump=None):
     with open(expected_file) as f:
         expected = {l.strip() for l in f if l.strip() and not l.startswith('#')}
-    if objdump:
+    if objdump and 'readobj' in os.path.basename(objdump):
+        expected = {declared_name(for_llp64(name)) for name in expected}
+        actual = exported_msvc_dll(library, objdump)
+        if actual is None or not imports_msvc_runtime(library, objdump):
+            return 1
+    elif objdump:
         expected = {for_llp64(name) for name in expected}
         actual = exported_dll(library, objdump)
     else:

@@ -30,7 +30,20 @@ std::atomic<std::size_t> forced_header_size{kReal};  // the header's contributio
 std::atomic<int> forced_bounded{-1};  // what the header's max-size function leaves in the flag
 std::atomic<bool> fail_allocation{false};
 
-// The C++ functions of the std_msgs serializer, by their linkage names.
+// The C++ functions of the std_msgs serializer, by their linkage names:
+// MSVC's decoration, or the Itanium mangling of GCC and Clang (MinGW too).
+#if defined(_MSC_VER)
+constexpr const char * kCppSerialize =
+  "?cdr_serialize@typesupport_fastrtps_cpp@msg@std_msgs@@"
+  "YA_NAEBU?$Header_@V?$allocator@X@std@@@23@AEAVCdr@fastcdr@eprosima@@@Z";
+constexpr const char * kCppDeserialize =
+  "?cdr_deserialize@typesupport_fastrtps_cpp@msg@std_msgs@@"
+  "YA_NAEAVCdr@fastcdr@eprosima@@AEAU?$Header_@V?$allocator@X@std@@@23@@Z";
+constexpr const char * kCppSize =
+  "?get_serialized_size@typesupport_fastrtps_cpp@msg@std_msgs@@YA_KAEBU?$Header_@V?$allocator@X@std@@@23@_K@Z";
+constexpr const char * kCppMaxSize =
+  "?max_serialized_size_Header@typesupport_fastrtps_cpp@msg@std_msgs@@YA_KAEA_N_K@Z";
+#else
 constexpr const char * kCppSerialize =
   "_ZN8std_msgs3msg24typesupport_fastrtps_cpp13cdr_serializeERKNS0_7Header_ISaIvEEERN8eprosima7fastcdr3CdrE";
 constexpr const char * kCppDeserialize =
@@ -40,6 +53,7 @@ constexpr const char * kCppSize =
   INTERPOSE_MANGLED_SIZE_T;
 constexpr const char * kCppMaxSize =
   "_ZN8std_msgs3msg24typesupport_fastrtps_cpp26max_serialized_size_HeaderERb" INTERPOSE_MANGLED_SIZE_T;
+#endif
 
 // A failing header writes or reads one byte first: the caller must keep it.
 bool failing_serialize(const void *, Cdr & cdr)

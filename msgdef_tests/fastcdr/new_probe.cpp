@@ -24,9 +24,16 @@ void note(std::size_t size)
 }
 
 #if defined(_WIN32)
-// The C++ runtime is a DLL of its own here. Its strings call its own
+// With MinGW the C++ runtime is a DLL of its own. Its strings call its own
 // operator new, which this program's replacement does not reach; that one
-// calls malloc through the DLL's imports, which are pointed at a probe.
+// calls malloc through the DLL's imports, which are pointed at a probe. In
+// the MSVC ABI every library has an operator new of its own, calling the
+// UCRT's malloc through its own imports: every library's are probed.
+#  if defined(_MSC_VER)
+const char * const operator_new_module = nullptr;
+#  else
+const char * const operator_new_module = "libstdc++-6.dll";
+#  endif
 using Malloc = void * (*)(std::size_t);
 Malloc runtime_malloc = nullptr;
 void * probed_malloc(std::size_t size)
@@ -37,7 +44,7 @@ void * probed_malloc(std::size_t size)
 // Before main: the C++ runtime is loaded by then.
 const bool redirected = [] {
     runtime_malloc = reinterpret_cast<Malloc>(
-      interpose::redirect("malloc", reinterpret_cast<void *>(&probed_malloc), "libstdc++-6.dll"));
+      interpose::redirect("malloc", reinterpret_cast<void *>(&probed_malloc), operator_new_module));
     return runtime_malloc != nullptr;
   }();
 #endif

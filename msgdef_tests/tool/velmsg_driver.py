@@ -23,9 +23,17 @@ class Result:
         return self.out.decode()
 
 
+# Wine's Linux side now and then dies in glibc's exit handling after the
+# Windows program has ended ("Inconsistency detected by ld.so", status 127):
+# a fault of the emulator, not of the run, which is then run again once.
+WINE_EXIT_FAULT = b"Inconsistency detected by ld.so"
+
+
 def run(*args, input=None, env=None, timeout=60):
-    completed = subprocess.run([*EMULATOR, VELMSG, *args], input=input, capture_output=True,
-                               env=env, timeout=timeout)
+    command = [*EMULATOR, VELMSG, *args]
+    completed = subprocess.run(command, input=input, capture_output=True, env=env, timeout=timeout)
+    if EMULATOR and completed.returncode == 127 and WINE_EXIT_FAULT in completed.stderr:
+        completed = subprocess.run(command, input=input, capture_output=True, env=env, timeout=timeout)
     return Result(completed)
 
 

@@ -27,6 +27,17 @@
 #  define MSGDEF_EXPORT __attribute__((visibility("default")))
 #  define MSGDEF_IMPORT
 #endif
+/* Imported functions whose addresses the libraries' field tables hold (the
+ * nested types' C message and serializer functions of other packages). In
+ * the MSVC ABI the address of a dllimport function is no constant: those are
+ * imported through the import library's stubs instead, as MinGW does, so
+ * that the tables are laid out by the compiler and every call goes through
+ * the importing library's import table. */
+#if defined(_WIN32) && defined(_MSC_VER)
+#  define MSGDEF_IMPORT_TABLED
+#else
+#  define MSGDEF_IMPORT_TABLED MSGDEF_IMPORT
+#endif
 
 #define MSGDEF_C_TYPE_bool bool
 #define MSGDEF_C_TYPE_uint8 uint8_t

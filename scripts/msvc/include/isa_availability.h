@@ -1,0 +1,16 @@
+/* The instruction set levels that the runtime's CPU check reports. */
+#pragma once
+enum __ISA_AVAILABILITY {
+  __ISA_AVAILABLE_X86 = 0,
+  __ISA_AVAILABLE_SSE2 = 1,
+  __ISA_AVAILABLE_SSE42 = 2,
+  __ISA_AVAILABLE_AVX = 3,
+  __ISA_AVAILABLE_ENFSTRG = 4,
+  __ISA_AVAILABLE_AVX2 = 5,
+  __ISA_AVAILABLE_AVX512 = 6,
+};
+#define __IA_SUPPORT_VECTOR128 0x00000001
+#define __IA_SUPPORT_VECTOR256 0x00000002
+#define __IA_SUPPORT_VECTOR512 0x00000004
+#define __IA_SUPPORT_SSE42 0x00000008
+#define __IA_SUPPORT_AVX2 0x00000010
