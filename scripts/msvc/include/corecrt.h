@@ -17,6 +17,11 @@ _ACRTIMP __declspec(noreturn) void __cdecl _invalid_parameter_noinfo_noreturn(vo
 #ifdef __cplusplus
 }
 #endif
+/* A desktop application, as the UCRT's corecrt.h decides for one: the STL then
+ * declares std::getenv and std::system. */
+#ifndef _CRT_USE_WINAPI_FAMILY_DESKTOP_APP
+#define _CRT_USE_WINAPI_FAMILY_DESKTOP_APP
+#endif
 #ifndef _CRT_SECURE_INVALID_PARAMETER
 #define _CRT_SECURE_INVALID_PARAMETER(expr) _invalid_parameter_noinfo_noreturn()
 #endif
