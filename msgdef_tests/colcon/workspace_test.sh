@@ -10,8 +10,9 @@
 #   3. the ament index, Python, the consumer's round trip, velmsg's types, and
 #      that no stand-in entered the workspace;
 #   4. each package folder copied alone into an empty workspace, over an
-#      underlay of what it depends on, builds; velmsg installed there finds the
-#      types of the other prefixes through AMENT_PREFIX_PATH.
+#      underlay of what it depends on, builds (the tests package with its
+#      tests); velmsg installed there finds the types of the other prefixes
+#      through AMENT_PREFIX_PATH.
 set -euo pipefail
 source_dir=$(cd "$1" && pwd) work=$2
 unset PYTHONPATH LD_LIBRARY_PATH CMAKE_PREFIX_PATH AMENT_PREFIX_PATH COLCON_PREFIX_PATH
@@ -118,7 +119,7 @@ echo "== each package alone, over an underlay of its dependencies"
 unset PYTHONPATH LD_LIBRARY_PATH CMAKE_PREFIX_PATH AMENT_PREFIX_PATH COLCON_PREFIX_PATH
 export PATH=$clean_path
 source_setup "$work/underlay/setup.bash"
-for package in msgdef navunit_common_msgs velmari_messages velmsg; do
+for package in msgdef navunit_common_msgs velmari_messages velmsg msgdef_tests; do
   alone=$work/alone/$package
   mkdir -p "$alone/src"
   cp -r "$source_dir/$package" "$alone/src/"
@@ -126,7 +127,7 @@ for package in msgdef navunit_common_msgs velmari_messages velmsg; do
     || fail "$package alone"
   source_setup "$alone/install/setup.bash"
 done
-# The last velmsg, in a prefix that holds no type: the others are found through the index.
+# velmsg alone, in a prefix that holds no type: the others are found through the index.
 [ "$(command -v velmsg)" = "$work/alone/velmsg/install/velmsg/bin/velmsg" ] || fail "velmsg alone not on PATH"
 velmsg show velmari_messages/msg/Control >/dev/null || fail "velmsg alone: no velmari_messages"
 out=$(velmsg show no_such_package/msg/Thing 2>&1) && fail "velmsg found no_such_package"
