@@ -24,15 +24,23 @@ class Result:
 
 
 # Wine's Linux side now and then dies in glibc's exit handling after the
-# Windows program has ended ("Inconsistency detected by ld.so", status 127):
-# a fault of the emulator, not of the run, which is then run again once.
+# Windows program has ended ("Inconsistency detected by ld.so", status 127),
+# or ends a run with status 1 and no output at all, which velmsg never does
+# (its status 1 always comes with its message): faults of the emulator, not
+# of the run, which is then run again once.
 WINE_EXIT_FAULT = b"Inconsistency detected by ld.so"
+
+
+def emulator_fault(completed):
+    if completed.returncode == 127:
+        return WINE_EXIT_FAULT in completed.stderr
+    return completed.returncode == 1 and not completed.stdout and not completed.stderr
 
 
 def run(*args, input=None, env=None, timeout=60):
     command = [*EMULATOR, VELMSG, *args]
     completed = subprocess.run(command, input=input, capture_output=True, env=env, timeout=timeout)
-    if EMULATOR and completed.returncode == 127 and WINE_EXIT_FAULT in completed.stderr:
+    if EMULATOR and emulator_fault(completed):
         completed = subprocess.run(command, input=input, capture_output=True, env=env, timeout=timeout)
     return Result(completed)
 
