@@ -58,7 +58,8 @@ std::string index_path(const std::string & prefix, const std::string & type)
 std::vector<Prefix> search_prefixes()
 {
   std::vector<Prefix> prefixes;
-  auto add = [&prefixes](std::string path, bool own) {
+  std::vector<std::string> keys;  // each prefix's canonical form, to find a prefix named twice
+  auto add = [&prefixes, &keys](std::string path, bool own) {
       while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) {
         path.pop_back();
       }
@@ -68,14 +69,14 @@ std::vector<Prefix> search_prefixes()
       std::error_code error;
       std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
       std::string key = error ? path : canonical.string();
-      for (Prefix & known : prefixes) {
-        std::filesystem::path other = std::filesystem::weakly_canonical(known.path, error);
-        if ((error ? known.path : other.string()) == key) {
-          known.own = known.own || own;
-          return;
-        }
+      auto known = std::find(keys.begin(), keys.end(), key);
+      if (known != keys.end()) {
+        Prefix & prefix = prefixes[static_cast<size_t>(known - keys.begin())];
+        prefix.own = prefix.own || own;
+        return;
       }
       prefixes.push_back({path, own});
+      keys.push_back(key);
     };
   if (const char * ament = std::getenv("AMENT_PREFIX_PATH")) {
     std::string list = ament;
