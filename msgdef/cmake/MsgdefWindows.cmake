@@ -4,9 +4,6 @@
 # loader finds them side by side (on Windows the program's folder, then PATH).
 include_guard(GLOBAL)
 
-# No Python or Fast-DDS for Windows here: no extension modules, velmsg without pub/echo.
-set(MSGDEF_BUILD_PYTHON OFF)
-
 set(CMAKE_SHARED_LIBRARY_PREFIX "")
 set(CMAKE_IMPORT_LIBRARY_PREFIX "")
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)

@@ -60,10 +60,17 @@ struct Place
   const char * field;
 };
 
+// The name of an object's type, for error messages.
+inline PyObject * type_name(PyObject * value)
+{
+  return class_name(reinterpret_cast<PyObject *>(Py_TYPE(value)));
+}
+
 inline bool type_error(const Place & at, const char * expected, PyObject * value)
 {
-  PyErr_Format(PyExc_TypeError, "%s.%s.%s must be %s, not %.200s",
-    at.module, at.type, at.field, expected, Py_TYPE(value)->tp_name);
+  Ref name(type_name(value));
+  PyErr_Format(PyExc_TypeError, "%s.%s.%s must be %s, not %.200S",
+    at.module, at.type, at.field, expected, name.get());
   return false;
 }
 
@@ -196,9 +203,11 @@ bool field_from_py(const msgdef::String<S, T> & f, PyObject * value, S & out, co
   if (!PyUnicode_Check(value)) {
     return type_error(at, "str", value);
   }
+  // UTF-8 through a bytes object: the str's own UTF-8 cache is not in the stable ABI.
+  Ref utf8(PyUnicode_AsUTF8String(value));
+  char * text = nullptr;
   Py_ssize_t size = 0;
-  const char * text = PyUnicode_AsUTF8AndSize(value, &size);
-  if (!text) {
+  if (!utf8 || PyBytes_AsStringAndSize(utf8.get(), &text, &size) != 0) {
     return false;
   }
   // The wire form ends a string at its first NUL: the rest would be lost.
@@ -241,19 +250,13 @@ PyObject * field_to_py(const msgdef::Message<S, T, B> & f, const S & in, const P
 
 // Messages. --------------------------------------------------------------------
 
-// The slot descriptors of a message class (msgdef_py.message), one per field
-// in table order: the fields' storage, reached without the checked properties.
-inline PyObject * slot_descriptors(
-  PyObject * cls, std::size_t count, const char * module, const char * name)
+// The slot names of a message class (msgdef_py.message), one per field in
+// table order: the fields' storage, reached without the checked properties.
+inline PyObject * slot_names(PyObject * cls, std::size_t count, const char * module, const char * name)
 {
-  PyObject * slots = nullptr;
-  PyObject * own = PyType_Check(cls) ? reinterpret_cast<PyTypeObject *>(cls)->tp_dict : nullptr;
-  if (own && (slots = PyDict_GetItemString(own, "_SLOT_DESCRIPTORS"))) {  // borrowed
-    Py_INCREF(slots);
-  } else {
-    slots = PyObject_GetAttrString(cls, "_SLOT_DESCRIPTORS");
-  }
-  if (slots && (!PyTuple_Check(slots) || PyTuple_GET_SIZE(slots) != static_cast<Py_ssize_t>(count))) {
+  static PyObject * attribute = PyUnicode_InternFromString("_SLOT_NAMES");  // under the GIL
+  PyObject * slots = attribute ? PyObject_GetAttr(cls, attribute) : nullptr;
+  if (slots && (!PyTuple_Check(slots) || PyTuple_Size(slots) != static_cast<Py_ssize_t>(count))) {
     Py_DECREF(slots);
     PyErr_Format(PyExc_TypeError, "%s.%s: the class does not hold the fields of the C message",
       module, name);
@@ -279,8 +282,9 @@ bool convert_from_py(PyObject * message, void * ros_message)
     return false;
   }
   if (!is_instance) {
-    PyErr_Format(PyExc_TypeError, "expected %s.%s, not %.200s",
-      TypeS::module, TypeS::name, Py_TYPE(message)->tp_name);
+    Ref given(type_name(message));
+    PyErr_Format(PyExc_TypeError, "expected %s.%s, not %.200S",
+      TypeS::module, TypeS::name, given.get());
     return false;
   }
 
@@ -290,7 +294,7 @@ bool convert_from_py(PyObject * message, void * ros_message)
     PyErr_NoMemory();
     return false;
   }
-  Ref slots(slot_descriptors(cls.get(), msgdef::count(TypeS::fields), TypeS::module, TypeS::name));
+  Ref slots(slot_names(cls.get(), msgdef::count(TypeS::fields), TypeS::module, TypeS::name));
   if (!slots) {
     TypeS::fini(&staged);
     return false;
@@ -298,8 +302,9 @@ bool convert_from_py(PyObject * message, void * ros_message)
   Py_ssize_t index = 0;
   const bool ok = msgdef::all_of(TypeS::fields, [&](const auto & f) {
         const Place at{TypeS::module, TypeS::name, f.name};
-        PyObject * slot = PyTuple_GET_ITEM(slots.get(), index++);
-        Ref value(Py_TYPE(slot)->tp_descr_get(slot, message, cls.get()));
+        // The generic lookup finds the slot's descriptor in the type's cache;
+        // the class's own __getattr__ or properties never see it.
+        Ref value(PyObject_GenericGetAttr(message, PyTuple_GetItem(slots.get(), index++)));
         if (!value) {
           if (PyErr_ExceptionMatches(PyExc_AttributeError)) {
             PyErr_Clear();
@@ -338,23 +343,26 @@ PyObject * convert_to_py(void * ros_message)
     PyErr_Format(PyExc_TypeError, "%s.%s is not a class", TypeS::module, TypeS::name);
     return nullptr;
   }
-  Ref slots(slot_descriptors(cls.get(), msgdef::count(TypeS::fields), TypeS::module, TypeS::name));
+  Ref slots(slot_names(cls.get(), msgdef::count(TypeS::fields), TypeS::module, TypeS::name));
   if (!slots) {
     return nullptr;
   }
   // A new instance, as object.__new__ makes it, whose slots are filled here:
   // the values come from a C message and are valid, so the class's checks,
-  // which are for Python callers, are not run again.
+  // which are for Python callers, are not run again. A class written in
+  // Python is a heap type, whose slots the stable ABI reads.
   auto * type = reinterpret_cast<PyTypeObject *>(cls.get());
-  Ref message(type->tp_alloc(type, 0));
+  auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
+  Ref message(alloc ? alloc(type, 0) : nullptr);
   if (!message) {
     return nullptr;
   }
   Py_ssize_t index = 0;
   const bool ok = msgdef::all_of(TypeS::fields, [&](const auto & f) {
         Ref value(field_to_py(f, in, Place{TypeS::module, TypeS::name, f.name}));
-        PyObject * slot = PyTuple_GET_ITEM(slots.get(), index++);
-        return value && Py_TYPE(slot)->tp_descr_set(slot, message.get(), value.get()) == 0;
+        return value &&
+               PyObject_GenericSetAttr(message.get(), PyTuple_GetItem(slots.get(), index++),
+                 value.get()) == 0;
       });
   return ok ? message.release() : nullptr;
 }

@@ -10,24 +10,84 @@
 #
 # Everything Python goes to a site-packages folder: MSGDEF_PYTHON_SITE in the
 # build tree (what the tests put on PYTHONPATH) and MSGDEF_PYTHON_INSTALL_DIR
-# under the install prefix. The extension modules find the libraries in
-# CMAKE_INSTALL_LIBDIR by an $ORIGIN-relative RUNPATH.
+# under the install prefix (Lib/site-packages on Windows, as a ROS 2 install
+# there has it, with the DLLs in bin/). On Linux the extension modules find the
+# libraries in CMAKE_INSTALL_LIBDIR by an $ORIGIN-relative RUNPATH.
+#
+# All of it is built on the stable ABI of Python 3.8 (the limited API, target
+# msgdef_python_api): one code path on every platform, and one build of a
+# module serves Python 3.8 and every later CPython. Modules are named
+# <name>.abi3.so on Linux and <name>.pyd on Windows, where they import from
+# python3.dll (through an import library made from windows/python3.def),
+# never from one version's python3X.dll.
 set(MSGDEF_PYTHON_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
+set(MSGDEF_PYTHON_LIMITED_API 0x03080000 CACHE INTERNAL "")
+set(MSGDEF_PYTHON_DEF ${CMAKE_CURRENT_LIST_DIR}/windows/python3.def CACHE INTERNAL "")
 
-# Python and the folders its modules go to; found on first use, so that a
-# project that only consumes installed packages needs no Python.
+# Python's headers with the limited API, and what links against Python.
 macro(msgdef_find_python)
-  if(NOT TARGET Python3::Module)
-    find_package(Python3 REQUIRED COMPONENTS Interpreter Development.Module)
+  if(NOT TARGET msgdef_python_api)
+    add_library(msgdef_python_api INTERFACE)
+    target_compile_definitions(msgdef_python_api INTERFACE Py_LIMITED_API=${MSGDEF_PYTHON_LIMITED_API})
+    if(WIN32)
+      msgdef_python_windows_api(msgdef_python_api)
+    else()
+      find_package(Python3 REQUIRED COMPONENTS Interpreter Development.Module)
+      target_include_directories(msgdef_python_api INTERFACE ${Python3_INCLUDE_DIRS})
+    endif()
   endif()
-  set(MSGDEF_PYTHON_INSTALL_DIR
-    "${CMAKE_INSTALL_LIBDIR}/python${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}/site-packages"
-    CACHE STRING "Site-packages folder of the Python modules, relative to the install prefix")
+  if(WIN32)
+    set(MSGDEF_PYTHON_INSTALL_DIR "Lib/site-packages"
+      CACHE STRING "Site-packages folder of the Python modules, relative to the install prefix")
+  else()
+    set(MSGDEF_PYTHON_INSTALL_DIR
+      "${CMAKE_INSTALL_LIBDIR}/python${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}/site-packages"
+      CACHE STRING "Site-packages folder of the Python modules, relative to the install prefix")
+  endif()
   set(MSGDEF_PYTHON_SITE ${CMAKE_BINARY_DIR}/site-packages CACHE INTERNAL "")
   # RUNPATH of a module installed in <site-packages>/<folder>/ to reach the libraries.
   file(RELATIVE_PATH MSGDEF_PYTHON_TO_LIBDIR
     /root/${MSGDEF_PYTHON_INSTALL_DIR}/package /root/${CMAKE_INSTALL_LIBDIR})
 endmacro()
+
+# Windows: no Python of the target platform to find. Its headers are the
+# host Python's, whose pyconfig.h describes the host: they are reached through
+# a folder of links to them with windows/pyconfig.h beside them (Python.h
+# includes "pyconfig.h" from its own folder first, whatever the include path
+# says). The import library of python3.dll is made from windows/python3.def.
+function(msgdef_python_windows_api target)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  execute_process(
+    COMMAND ${Python3_EXECUTABLE} -c "import sysconfig; print(sysconfig.get_path('include'))"
+    OUTPUT_VARIABLE host_headers OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  set(folder ${CMAKE_BINARY_DIR}/msgdef_python_windows)
+  file(REMOVE_RECURSE ${folder}/include)
+  file(MAKE_DIRECTORY ${folder}/include)
+  file(GLOB entries RELATIVE ${host_headers} ${host_headers}/*)
+  list(REMOVE_ITEM entries pyconfig.h)
+  foreach(entry IN LISTS entries)
+    file(CREATE_LINK ${host_headers}/${entry} ${folder}/include/${entry} SYMBOLIC)
+  endforeach()
+  configure_file(${MSGDEF_PYTHON_DIR}/windows/pyconfig.h ${folder}/include/pyconfig.h COPYONLY)
+
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${MSGDEF_PYTHON_DEF})
+  if(CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "MSVC")
+    get_filename_component(llvm ${CMAKE_LINKER} DIRECTORY)
+    set(import_library ${folder}/python3.lib)
+    set(make ${llvm}/llvm-dlltool -m i386:x86-64 -d ${MSGDEF_PYTHON_DEF} -l ${import_library}
+      -D python3.dll)
+  else()
+    if(NOT CMAKE_DLLTOOL)
+      message(FATAL_ERROR "No dlltool to make the import library of python3.dll")
+    endif()
+    set(import_library ${folder}/libpython3.dll.a)
+    set(make ${CMAKE_DLLTOOL} --input-def ${MSGDEF_PYTHON_DEF} --output-lib ${import_library}
+      --dllname python3.dll)
+  endif()
+  execute_process(COMMAND ${make} COMMAND_ERROR_IS_FATAL ANY)
+  target_include_directories(${target} INTERFACE ${folder}/include)
+  target_link_libraries(${target} INTERFACE ${import_library})
+endfunction()
 
 # Flavour of each package's extension module (the type support kind it is named after).
 set(MSGDEF_PYTHON_FLAVOUR_navunit_common_msgs rosidl_typesupport_introspection_c)
@@ -46,15 +106,25 @@ function(msgdef_python_support)
   msgdef_python_serialization_module()
 endfunction()
 
-# Settings of a Python extension module: only PyInit_<name> exported; Python's
-# own symbols stay undefined until the interpreter loads it.
-function(msgdef_python_module_defaults target folder)
+# An extension module <target> (file <name>.abi3.so or <name>.pyd) going to
+# <site-packages>/<folder>/: only PyInit_<name> exported; on Linux Python's own
+# symbols stay undefined until the interpreter loads it.
+function(msgdef_python_module target folder)
+  add_library(${target} MODULE ${ARGN})
+  if(WIN32)
+    set(suffix .pyd)
+  else()
+    set(suffix .abi3.so)
+  endif()
   set_target_properties(${target} PROPERTIES
+    PREFIX ""
+    SUFFIX ${suffix}
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON
     LIBRARY_OUTPUT_DIRECTORY ${MSGDEF_PYTHON_SITE}/${folder}
     INSTALL_RPATH "$ORIGIN/${MSGDEF_PYTHON_TO_LIBDIR}")
+  target_link_libraries(${target} PRIVATE msgdef_python_api)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     target_link_options(${target} PRIVATE "LINKER:--exclude-libs,ALL")
   endif()
@@ -109,8 +179,7 @@ function(msgdef_python_serialization_module)
   if(TARGET msgdef_py__cdr)
     return()
   endif()
-  Python3_add_library(msgdef_py__cdr MODULE WITH_SOABI
-    ${MSGDEF_SOURCE_DIR}/python/serialization_module.cpp)
+  msgdef_python_module(msgdef_py__cdr msgdef_py ${MSGDEF_SOURCE_DIR}/python/serialization_module.cpp)
   set_target_properties(msgdef_py__cdr PROPERTIES OUTPUT_NAME _cdr)
   # The callbacks record is a header of the Fast-CDR C++ runtime; its library is not needed.
   target_include_directories(msgdef_py__cdr PRIVATE
@@ -118,7 +187,6 @@ function(msgdef_python_serialization_module)
     $<TARGET_PROPERTY:rosidl_typesupport_introspection_c::rosidl_typesupport_introspection_c,INTERFACE_INCLUDE_DIRECTORIES>)
   target_link_libraries(msgdef_py__cdr PRIVATE
     fastcdr rcutils::rcutils rosidl_runtime_c::rosidl_runtime_c)
-  msgdef_python_module_defaults(msgdef_py__cdr msgdef_py)
 endfunction()
 
 function(msgdef_kind_python pkg deps)
@@ -143,7 +211,7 @@ function(msgdef_kind_python pkg deps)
   target_include_directories(${lib} PUBLIC
     $<BUILD_INTERFACE:${gen}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_link_libraries(${lib} PUBLIC ${pkg}__definitions ${pkg}__rosidl_generator_c)
-  target_link_libraries(${lib} PRIVATE $<BUILD_INTERFACE:Python3::Module>)
+  target_link_libraries(${lib} PRIVATE $<BUILD_INTERFACE:msgdef_python_api>)
   foreach(dep IN LISTS deps)
     target_link_libraries(${lib} PUBLIC ${dep}::${dep}__python)
   endforeach()
@@ -195,13 +263,11 @@ function(msgdef_kind_python pkg deps)
 
   # Extension module: needs the package's C dispatch library.
   if(TARGET ${pkg}__rosidl_typesupport_c)
-    Python3_add_library(${module} MODULE WITH_SOABI
-      ${MSGDEF_SOURCE_DIR}/python/extension_module.cpp)
+    msgdef_python_module(${module} ${pkg} ${MSGDEF_SOURCE_DIR}/python/extension_module.cpp)
     target_compile_definitions(${module} PRIVATE ${common_definitions}
       MSGDEF_PYTHON_FLAVOUR=${flavour})
     target_link_libraries(${module} PRIVATE
       ${lib} ${pkg}__rosidl_generator_c ${pkg}__rosidl_typesupport_c)
-    msgdef_python_module_defaults(${module} ${pkg})
     add_dependencies(${module} ${pkg}__python_classes)
   else()
     message(STATUS "${pkg}: no C dispatch library yet, extension module ${module} not built")

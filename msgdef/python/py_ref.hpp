@@ -1,4 +1,5 @@
-// An owned Python reference, released when it goes out of scope.
+// An owned Python reference, released when it goes out of scope, and the
+// name of a class for error messages.
 #ifndef PYTHON__PY_REF_HPP_
 #define PYTHON__PY_REF_HPP_
 
@@ -34,6 +35,18 @@ public:
 private:
   PyObject * object_;
 };
+
+// The __name__ of a class, for error messages: the fields of a type object
+// are opaque to the stable ABI. A new reference, never null.
+inline PyObject * class_name(PyObject * cls)
+{
+  PyObject * name = PyObject_GetAttrString(cls, "__name__");
+  if (!name) {
+    PyErr_Clear();
+    name = PyUnicode_FromString("?");
+  }
+  return name;
+}
 
 }  // namespace python_messages
 

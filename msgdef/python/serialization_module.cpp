@@ -37,6 +37,7 @@ constexpr char introspection_c_identifier[] = "rosidl_typesupport_introspection_
 constexpr size_t encapsulation_size = 4;
 
 using python_messages::Ref;
+using python_messages::class_name;
 
 // What the capsules of one message class lead to.
 struct MessageSupport
@@ -54,8 +55,9 @@ void * capsule_pointer(PyObject * cls, const char * attribute)
     return nullptr;
   }
   if (!PyCapsule_CheckExact(capsule.get())) {
-    PyErr_Format(PyExc_TypeError, "%.200s.%s is not a capsule; was the type support imported?",
-      reinterpret_cast<PyTypeObject *>(cls)->tp_name, attribute);
+    Ref name(class_name(cls));
+    PyErr_Format(PyExc_TypeError, "%.200S.%s is not a capsule; was the type support imported?",
+      name.get(), attribute);
     return nullptr;
   }
   return PyCapsule_GetPointer(capsule.get(), nullptr);
@@ -103,7 +105,8 @@ bool message_support(PyObject * cls, MessageSupport & support)
 bool find_message_support(PyObject * cls, MessageSupport & support)
 {
   if (!PyType_Check(cls)) {
-    PyErr_Format(PyExc_TypeError, "expected a message class, not %.200s", Py_TYPE(cls)->tp_name);
+    Ref name(class_name(reinterpret_cast<PyObject *>(Py_TYPE(cls))));
+    PyErr_Format(PyExc_TypeError, "expected a message class, not %.200S", name.get());
     return false;
   }
   if (!function_from(cls, "_CONVERT_FROM_PY", support.from_py) ||
@@ -121,8 +124,9 @@ bool find_message_support(PyObject * cls, MessageSupport & support)
   for (int i = 0; i < 2; ++i) {
     found[i] = handle->func(handle, identifiers[i]);
     if (!found[i]) {
-      PyErr_Format(PyExc_RuntimeError, "%.200s: no %s type support: %s",
-        reinterpret_cast<PyTypeObject *>(cls)->tp_name, identifiers[i],
+      Ref name(class_name(cls));
+      PyErr_Format(PyExc_RuntimeError, "%.200S: no %s type support: %s",
+        name.get(), identifiers[i],
         rcutils_get_error_string().str);
       rcutils_reset_error();
       return false;
@@ -202,15 +206,31 @@ PyObject * serialize(PyObject *, PyObject * message)
 
 PyObject * deserialize(PyObject *, PyObject * args)
 {
-  Py_buffer view;
+  PyObject * given = nullptr;
   PyObject * cls = nullptr;
-  if (!PyArg_ParseTuple(args, "y*O:deserialize", &view, &cls)) {
+  if (!PyArg_ParseTuple(args, "OO:deserialize", &given, &cls)) {
     return nullptr;
   }
-  // Fast-CDR reads from a mutable buffer: work on a copy of the caller's bytes.
-  std::vector<char> data(static_cast<const char *>(view.buf),
-    static_cast<const char *>(view.buf) + view.len);
-  PyBuffer_Release(&view);
+  // Any bytes-like object, read as bytes: the buffer protocol itself is not
+  // in the stable ABI of Python 3.8, a memoryview of the object and its
+  // bytes are (a copy, which Fast-CDR needs anyway: it reads from a mutable buffer).
+  Ref bytes;
+  if (PyBytes_Check(given)) {
+    Py_INCREF(given);
+    bytes.reset(given);
+  } else {
+    Ref view(PyMemoryView_FromObject(given));
+    if (!view) {
+      return nullptr;
+    }
+    bytes.reset(PyBytes_FromObject(view.get()));
+  }
+  char * contents = nullptr;
+  Py_ssize_t length = 0;
+  if (!bytes || PyBytes_AsStringAndSize(bytes.get(), &contents, &length) != 0) {
+    return nullptr;
+  }
+  std::vector<char> data(contents, contents + length);
 
   if (data.size() < encapsulation_size) {
     PyErr_Format(PyExc_ValueError, "%zu bytes: shorter than the CDR encapsulation header",

@@ -10,7 +10,14 @@ MSVC-ABI DLLs (llvm-readobj given as the third argument, llvm-undname beside
 it): C++ names are MSVC-decorated; undecorated, they are compared with the
 list's declarations by name and parameters (MSVC spells the return type, the
 class keys and the calling convention, nm does not). Their imports must name
-the UCRT and no GCC runtime (nor msvcrt.dll, MinGW's C runtime)."""
+the UCRT and no GCC runtime (nor msvcrt.dll, MinGW's C runtime).
+
+Windows Python modules and conversion libraries (--limited-api <python3.def>
+--resolver <emulator> <resolve_imports.exe>): from Python they import only
+python3.dll, and from it only names that the .def lists (the stable ABI of
+Python 3.8); every name they import from another DLL is found there by the
+Windows loader, which resolve_imports checks under the emulator."""
+import argparse
 import os
 import re
 import subprocess
@@ -121,17 +128,70 @@ def imports_msvc_runtime(path, readobj):
     return good
 
 
-def main(library, expected_file, objdump=None):
-    with open(expected_file) as f:
+def imports(path, reader):
+    """{DLL name (lower case): [imported names]} of a Windows binary."""
+    out = subprocess.run([reader, '--coff-imports' if 'readobj' in reader else '-p', path],
+                         check=True, capture_output=True, text=True).stdout
+    table, dll = {}, None
+    for line in out.splitlines():
+        line = line.strip()
+        found = re.match(r'(?:Name|DLL Name): (\S+)$', line)
+        if found:
+            dll = found.group(1).lower()
+            table.setdefault(dll, [])
+        elif dll and line.startswith('Symbol: '):  # llvm-readobj: "Symbol: <name> (<hint>)"
+            table[dll].append(line.split()[1])
+        elif dll and re.match(r'[0-9a-f]+\s+\d+\s+\S+$', line):  # objdump: "<vma> <hint> <name>"
+            table[dll].append(line.split()[2])
+        elif not line:
+            dll = None
+    return table
+
+
+def python_imports_good(library, reader, limited_api, resolver):
+    with open(limited_api) as f:
+        allowed = set(re.findall(r'^  (\w+)', f.read(), re.M))
+    good = True
+    table = imports(library, reader)
+    for dll in sorted(table):
+        if re.fullmatch(r'python3\d+(_d)?\.dll', dll):
+            print(f'imports {dll}, one version of Python, rather than python3.dll')
+            good = False
+    outside = sorted(set(table.get('python3.dll', [])) - allowed)
+    for name in outside:
+        print('imports from python3.dll what the stable ABI of Python 3.8 lacks:', name)
+    pairs = [f'{dll}!{name}' for dll, names in sorted(table.items())
+             if dll != 'python3.dll' for name in names]
+    result = subprocess.run([*resolver, *pairs], capture_output=True, text=True)
+    if result.returncode != 0:
+        print('imports the loader does not resolve:', result.stdout + result.stderr)
+    print(f"{len(table.get('python3.dll', []))} names from python3.dll, "
+          f'{len(pairs)} from {len(table) - 1} other DLLs')
+    return good and not outside and result.returncode == 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
+    parser.add_argument('library')
+    parser.add_argument('expected_file')
+    parser.add_argument('--reader', help='objdump or llvm-readobj: the library is a Windows DLL')
+    parser.add_argument('--limited-api', help='python3.def: the names python3.dll may give')
+    parser.add_argument('--resolver', nargs=2, metavar=('EMULATOR', 'RESOLVE_IMPORTS'))
+    args = parser.parse_args()
+    library, reader = args.library, args.reader
+    with open(args.expected_file) as f:
         expected = {l.strip() for l in f if l.strip() and not l.startswith('#')}
-    if objdump and 'readobj' in os.path.basename(objdump):
+    good = True
+    if args.limited_api:
+        good = python_imports_good(library, reader, args.limited_api, args.resolver)
+    if reader and 'readobj' in os.path.basename(reader):
         expected = {declared_name(for_llp64(name)) for name in expected}
-        actual = exported_msvc_dll(library, objdump)
-        if actual is None or not imports_msvc_runtime(library, objdump):
+        actual = exported_msvc_dll(library, reader)
+        if actual is None or not imports_msvc_runtime(library, reader):
             return 1
-    elif objdump:
+    elif reader:
         expected = {for_llp64(name) for name in expected}
-        actual = exported_dll(library, objdump)
+        actual = exported_dll(library, reader)
     else:
         actual = exported_elf(library)
     missing, extra = sorted(expected - actual), sorted(actual - expected)
@@ -140,8 +200,8 @@ def main(library, expected_file, objdump=None):
     for name in extra:
         print('unexpected:', name)
     print(f'{len(actual)} exported, {len(expected)} expected')
-    return 1 if missing or extra else 0
+    return 1 if missing or extra or not good else 0
 
 
 if __name__ == '__main__':
-    sys.exit(main(*sys.argv[1:]))
+    sys.exit(main())

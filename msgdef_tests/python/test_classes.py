@@ -73,9 +73,9 @@ def test_every_class_constructor_fills_every_slot_in_table_order():
     for cls in message_classes():
         message = cls()
         fields = [field for field, _, _ in cls._FIELDS]
-        assert [d.__name__ for d in cls._SLOT_DESCRIPTORS] == ['_' + f for f in fields]
-        for field, descriptor in zip(fields, cls._SLOT_DESCRIPTORS):
-            assert descriptor.__get__(message, cls) is getattr(message, field), field
+        assert cls._SLOT_NAMES == tuple('_' + f for f in fields)
+        for field, slot in zip(fields, cls._SLOT_NAMES):
+            assert object.__getattribute__(message, slot) is getattr(message, field), field
         given = cls(**{field: getattr(cls(), field) for field in fields})
         assert given == message
 

@@ -5,7 +5,7 @@ import os
 
 import pytest
 
-from conftest import (MODULES, capsule_destructor, capsule_name, capsule_pointer,
+from conftest import (LIBRARY_DIR, MODULES, capsule_destructor, capsule_name, capsule_pointer,
                       function_address, library)
 
 VELMARI_ATTRIBUTES = [
@@ -115,12 +115,35 @@ def test_create_and_destroy_through_the_capsules(package):
             destroy(message)
 
 
-
-@pytest.mark.skipif(os.environ.get('MSGDEF_EXACT_EXPORTS') == 'OFF',
-                    reason='sanitizer instrumentation exports symbols of its own')
-def test_serialization_helper_exports_only_its_init_function():
+def test_modules_are_built_on_the_stable_abi_of_python_3_8():
+    """The file names say so to the importer, and everything Python that the
+    modules and conversion libraries use is in the stable ABI of 3.8."""
+    import re
     import subprocess
     from msgdef_py import _cdr
-    out = subprocess.run(['nm', '-D', '--defined-only', _cdr.__file__], check=True,
-                         capture_output=True, text=True).stdout
-    assert [line.split()[-1] for line in out.splitlines()] == ['PyInit__cdr']
+    with open(os.environ['MSGDEF_PYTHON_DEF']) as f:
+        stable = set(re.findall(r'^  (\w+)', f.read(), re.M))
+    modules = [_cdr] + [importlib.import_module(name) for name in MODULES.values()]
+    binaries = [module.__file__ for module in modules] + [
+        os.path.join(LIBRARY_DIR, f'lib{package}__python.so') for package in MODULES]
+    for path in binaries:
+        assert path.endswith('.abi3.so') or path.endswith('__python.so'), path
+        out = subprocess.run(['nm', '-D', '--undefined-only', path], check=True,
+                             capture_output=True, text=True).stdout
+        python = {line.split()[-1] for line in out.splitlines()
+                  if re.match(r'_?Py', line.split()[-1])}
+        assert python and python <= stable, (path, python - stable)
+
+
+def test_dll_folders_are_named_before_a_type_support_import(monkeypatch, tmp_path):
+    """On Windows the loader no longer searches PATH for a module's DLLs."""
+    from msgdef_py import message
+    from velmari_messages.msg import Control
+    named = []
+    monkeypatch.setattr(os, 'add_dll_directory', named.append, raising=False)
+    monkeypatch.setattr(message, '_DLL_DIRECTORIES', {})
+    monkeypatch.setenv('PATH', os.pathsep.join([str(tmp_path), '', str(tmp_path / 'absent')]))
+    type(Control).__import_type_support__()
+    assert named == [str(tmp_path)]  # the package's ../../../bin is none in the build tree
+    type(Control).__import_type_support__()
+    assert named == [str(tmp_path)]  # once per process

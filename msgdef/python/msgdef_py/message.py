@@ -22,14 +22,17 @@ Assignment rules (the C conversion applies the same ones):
 Construction is a function written for each class from its table: a field
 not given takes its default straight into its slot (zero, empty, or a new
 nested message), a given one goes through the checks above. The C
-conversion reads and writes the slots through ``_SLOT_DESCRIPTORS`` (one per
-field, in table order); what it stores comes from a C message and is valid.
+conversion reads and writes the slots by the names in ``_SLOT_NAMES`` (one per
+field, in table order, interned); what it stores comes from a C message and is
+valid.
 """
 
 import importlib
 import math
 import operator
+import os
 import struct
+import sys
 
 _INTEGER_RANGES = {
     'uint8': (0, 2**8 - 1),
@@ -61,6 +64,28 @@ def _qualified_name(cls):
     """package.folder.Type, the name by which users import an interface class."""
     package, folder, type_name = cls._TYPE[:3]
     return f'{package}.{folder}.{type_name}'
+
+
+# Folders made known to the DLL loader, kept for the life of the process.
+_DLL_DIRECTORIES = {}
+
+
+def _add_dll_directories(package):
+    """Windows: Python 3.8 and later load an extension module's DLLs from the
+    folders named with os.add_dll_directory, not from PATH. Named here before
+    a package's type support is imported: the install's bin folder (beside
+    Lib/site-packages/<package>/) and every folder on PATH, where ROS 2 on
+    Windows keeps its DLLs. Elsewhere the loader needs nothing of this."""
+    add = getattr(os, 'add_dll_directory', None)
+    if add is None:
+        return
+    here = os.path.dirname(os.path.abspath(sys.modules[package].__file__))
+    folders = [os.path.join(here, os.pardir, os.pardir, os.pardir, 'bin')]
+    folders += os.environ.get('PATH', '').split(os.pathsep)
+    for folder in folders:
+        folder = os.path.normpath(folder) if folder else ''
+        if folder and folder not in _DLL_DIRECTORIES and os.path.isdir(folder):
+            _DLL_DIRECTORIES[folder] = add(folder)
 
 
 def _restore(cls, values):
@@ -221,7 +246,8 @@ class InterfaceMeta(type):
             attribute: None for attribute, _ in _CAPSULES})
         cls = super().__new__(per_type, name, bases, namespace)
         if fields is not None:
-            cls._SLOT_DESCRIPTORS = tuple(cls.__dict__[slot] for slot in namespace['__slots__'])
+            # The names of the slot descriptors themselves, interned by the class.
+            cls._SLOT_NAMES = tuple(cls.__dict__[slot].__name__ for slot in namespace['__slots__'])
         per_type._CLASS = cls
         return cls
 
@@ -231,6 +257,7 @@ class InterfaceMeta(type):
         if cls is None:
             raise TypeError(f'{meta.__name__} is the generic metaclass of no type')
         package, folder, type_name, snake, support = cls._TYPE
+        _add_dll_directories(package)
         module = importlib.import_module(support)
         if hasattr(cls, '_FIELDS'):
             for attribute, operation in _CAPSULES:
