@@ -31,9 +31,9 @@ def main(cmake, build, prefix):
     installed = {os.path.relpath(os.path.join(folder, name), prefix).replace(os.sep, '/')
                  for folder, _, names in os.walk(prefix) for name in names}
     missing = [path for path in EXPECTED if path not in installed]
-    # Python files only under site-packages; DLLs only in bin/.
+    # Modules only under site-packages, DLLs only in bin/.
     misplaced = sorted(path for path in installed
-                       if (path.endswith(('.py', '.pyd')) and not path.startswith(SITE + '/'))
+                       if (path.endswith('.pyd') and not path.startswith(SITE + '/'))
                        or (path.endswith('.dll') and not path.startswith('bin/')))
     for path in missing:
         print('missing:', path)
