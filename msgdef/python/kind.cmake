@@ -50,12 +50,21 @@ macro(msgdef_find_python)
     /root/${MSGDEF_PYTHON_INSTALL_DIR}/package /root/${CMAKE_INSTALL_LIBDIR})
 endmacro()
 
-# Windows: no Python of the target platform to find. Its headers are the
-# host Python's, whose pyconfig.h describes the host: they are reached through
-# a folder of links to them with windows/pyconfig.h beside them (Python.h
-# includes "pyconfig.h" from its own folder first, whatever the include path
-# says). The import library of python3.dll is made from windows/python3.def.
+# Windows. Built on Windows, beside a Windows CPython: its own headers, and
+# the import library python3.lib that every Windows CPython ships. Cross-built
+# here, with no Python of the target platform to find: the host Python's
+# headers, whose pyconfig.h describes the host, are reached through a folder
+# of links to them with windows/pyconfig.h beside them (Python.h includes
+# "pyconfig.h" from its own folder first, whatever the include path says), and
+# the import library of python3.dll is made from windows/python3.def.
 function(msgdef_python_windows_api target)
+  if(NOT CMAKE_CROSSCOMPILING)
+    find_package(Python3 REQUIRED COMPONENTS Interpreter Development.Module)
+    find_library(MSGDEF_PYTHON3_LIB python3 HINTS ${Python3_LIBRARY_DIRS} NO_DEFAULT_PATH REQUIRED)
+    target_include_directories(${target} INTERFACE ${Python3_INCLUDE_DIRS})
+    target_link_libraries(${target} INTERFACE ${MSGDEF_PYTHON3_LIB})
+    return()
+  endif()
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   execute_process(
     COMMAND ${Python3_EXECUTABLE} -c "import sysconfig; print(sysconfig.get_path('include'))"

@@ -12,6 +12,10 @@ list's declarations by name and parameters (MSVC spells the return type, the
 class keys and the calling convention, nm does not). Their imports must name
 the UCRT and no GCC runtime (nor msvcrt.dll, MinGW's C runtime).
 
+A list may also name what the library takes from Python ("imports: <name>"
+lines): then its Python imports are exactly those (on Linux the undefined
+Py*/_Py* symbols, on Windows the names imported from python3.dll).
+
 Windows Python modules and conversion libraries (--limited-api <python3.def>
 --resolver <emulator> <resolve_imports.exe>): from Python they import only
 python3.dll, and from it only names that the .def lists (the stable ABI of
@@ -148,6 +152,14 @@ def imports(path, reader):
     return table
 
 
+def python_imports(library, reader):
+    if reader:
+        return set(imports(library, reader).get('python3.dll', []))
+    out = subprocess.run(['nm', '-D', '--undefined-only', library],
+                         check=True, capture_output=True, text=True).stdout
+    return {line.split()[-1] for line in out.splitlines() if re.match(r'_?Py', line.split()[-1])}
+
+
 def python_imports_good(library, reader, limited_api, resolver):
     with open(limited_api) as f:
         allowed = set(re.findall(r'^  (\w+)', f.read(), re.M))
@@ -181,9 +193,16 @@ def main():
     library, reader = args.library, args.reader
     with open(args.expected_file) as f:
         expected = {l.strip() for l in f if l.strip() and not l.startswith('#')}
+    from_python = {l.split(None, 1)[1] for l in expected if l.startswith('imports: ')}
+    expected -= {'imports: ' + name for name in from_python}
     good = True
+    if from_python:
+        taken = python_imports(library, reader)
+        for name in sorted(taken ^ from_python):
+            print('takes from Python' if name in taken else 'does not take from Python', name)
+        good = taken == from_python
     if args.limited_api:
-        good = python_imports_good(library, reader, args.limited_api, args.resolver)
+        good = python_imports_good(library, reader, args.limited_api, args.resolver) and good
     if reader and 'readobj' in os.path.basename(reader):
         expected = {declared_name(for_llp64(name)) for name in expected}
         actual = exported_msvc_dll(library, reader)
