@@ -15,7 +15,7 @@ for ((i = 1; i <= runs; ++i)); do
   echo_pid=$!
   sleep 1  # the echo is up and announced
   start=$(date +%s%N)
-  "$velmsg" pub "$topic" velmari_messages/msg/Num num=$i --wait 10 >/dev/null
+  "$velmsg" pub "$topic" velmari_messages/msg/Num num=$i --once --wait 10 >/dev/null
   end=$(date +%s%N)
   wait "$echo_pid"
   times+=($(((end - start) / 1000000)))

@@ -20,7 +20,7 @@ for type in $("$velmsg" list); do
   "$velmsg" echo "$topic" "$type" --count 1 --timeout 20 >"$received" &
   echo_pid=$!
   size=$("$velmsg" encode "$type" --fill --bare | wc -w)
-  "$velmsg" pub "$topic" "$type" --fill --wait 10 >/dev/null
+  "$velmsg" pub "$topic" "$type" --fill --once --wait 10 >/dev/null
   echo "   pub: one message with example values ($size bytes of CDR)"
   if wait "$echo_pid"; then
     echo "   echo received:"

@@ -260,6 +260,19 @@ PyObject * deserialize(PyObject *, PyObject * args)
       PyErr_SetString(PyExc_ValueError, "the data is not a valid message of this type");
       return nullptr;
     }
+    // What follows the message may only be the zero padding with which DDS
+    // fills a payload to a multiple of 4 bytes: anything else is not this message.
+    const size_t used = cdr.getSerializedDataLength();
+    const size_t rest = data.size() - used;
+    bool padding = rest < 4 && (data.size() - encapsulation_size) % 4 == 0;
+    for (size_t i = used; padding && i < data.size(); ++i) {
+      padding = data[i] == 0;
+    }
+    if (rest && !padding) {
+      PyErr_Format(PyExc_ValueError, "%zu bytes follow the message, which ends after %zu bytes",
+        rest, used);
+      return nullptr;
+    }
   } catch (const eprosima::fastcdr::exception::NotEnoughMemoryException &) {
     PyErr_Format(PyExc_ValueError, "%zu bytes: truncated message", data.size());
     return nullptr;

@@ -87,6 +87,13 @@ def test_bad_data_raises_instead_of_crashing():
     for header in ('01010000', '00020000', 'ff010000'):
         with pytest.raises(ValueError, match='header'):
             deserialize_message(bytes.fromhex(header) + good[4:], Control)
+    # Only DDS's zero padding to a multiple of 4 may follow the message, as velmsg decode has it.
+    num = serialize_message(Num(num=1))
+    for tail in (bytes(4), b'\x01', bytes(1)):
+        with pytest.raises(ValueError, match='follow the message'):
+            deserialize_message(num + tail, Num)
+    header = serialize_message(Header(frame_id='ab'))  # 15 bytes: 1 byte of padding
+    assert deserialize_message(header + b'\x00', Header) == Header(frame_id='ab')
     # A string length far past the end of the data.
     huge_string = bytearray(good)
     huge_string[12:16] = struct.pack('<I', 0xfffffff0)

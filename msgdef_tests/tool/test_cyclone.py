@@ -149,7 +149,7 @@ def test_a_cyclone_peer_that_cannot_match_is_named(velmsg_side, peer_side, named
     peer = subprocess.Popen([PEER, peer_command, *dds_names(peer_type, topic), *peer_args, "4", *peer_flags],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
     try:
-        limit = ["--wait", "2"] if command == "pub" else ["--timeout", "2"]
+        limit = ["--wait", "2", "--once"] if command == "pub" else ["--timeout", "2"]
         result = run(command, topic, type_name, *flags, *limit, env=env, timeout=30)
     finally:
         peer.kill()

@@ -86,7 +86,7 @@ def test_another_type_on_the_topic_is_named_on_both_sides():
     echo = subprocess.Popen([VELMSG, "echo", topic, "velmari_messages/Num", "--timeout", "3"],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
     try:
-        pub = run("pub", topic, "velmari_messages/Control", "--wait", "1.5", env=ENV, timeout=30)
+        pub = run("pub", topic, "velmari_messages/Control", "--wait", "1.5", "--once", env=ENV, timeout=30)
         _, err = echo.communicate(timeout=20)
     finally:
         echo.kill()
@@ -101,7 +101,8 @@ def test_a_leading_slash_names_the_same_topic():
     echo = subprocess.Popen([VELMSG, "echo", "velmsg_test/slash", "velmari_messages/msg/Num", "--count", "1",
                              "--timeout", "20"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
     try:
-        pub = run("pub", "/velmsg_test/slash", "velmari_messages/msg/Num", "num=4", "--wait", "10", env=ENV, timeout=30)
+        pub = run("topic", "pub", "/velmsg_test/slash", "velmari_messages/msg/Num", "num=4", "--wait", "10", "-1",
+                  env=ENV, timeout=30)
         out, _ = echo.communicate(timeout=30)
     finally:
         echo.kill()
@@ -111,7 +112,7 @@ def test_a_leading_slash_names_the_same_topic():
 
 
 def test_a_dds_name_given_as_topic_gets_a_note():
-    result = run("pub", "rt/velmsg_test/x", "velmari_messages/msg/Num", "--wait", "0", env=ENV, timeout=20)
+    result = run("pub", "rt/velmsg_test/x", "velmari_messages/msg/Num", "--wait", "0", "--once", env=ENV, timeout=20)
     assert result.code == 0, result.err
     assert "ROS 2 topic /rt/velmsg_test/x is DDS topic rt/rt/velmsg_test/x; for DDS topic rt/velmsg_test/x " \
         "give velmsg_test/x" in result.err
@@ -162,7 +163,7 @@ def test_pub_without_subscriber_stops_by_itself():
     assert "warning: no subscriber on /velmsg_test/nobody (DDS topic rt/velmsg_test/nobody) within 0.2 s" in result.err
     assert "ROS_LOCALHOST_ONLY=0" in result.err
     assert "matched yet; publishing anyway" in run("pub", "velmsg_test/nobody", "velmari_messages/msg/Num",
-                                                   "--wait", "0", env=ENV).err
+                                                   "--wait", "0", "--once", env=ENV).err
 
 
 @pytest.mark.parametrize("variable,value", [("ROS_DOMAIN_ID", "300"), ("ROS_DOMAIN_ID", "x"),
@@ -171,3 +172,58 @@ def test_bad_environment_is_a_usage_error(variable, value):
     env = dict(ENV, **{variable: value})
     result = run("echo", "t", "velmari_messages/msg/Num", "--timeout", "1", env=env)
     assert result.code == 2 and variable in result.err, result.err
+
+
+def test_pub_runs_until_interrupted_and_the_topic_tools_measure_it():
+    topic, num = "/velmsg_test/tools", "velmari_messages/msg/Num"
+    pub = subprocess.Popen([VELMSG, "topic", "pub", topic, num, "num=5", "-r", "20", "-p", "10"],
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
+    try:
+        assert ok("topic", "type", topic, env=ENV).text == num + "\n"
+        assert topic + "\n" in ok("topic", "find", "velmari_messages/Num", env=ENV).text
+        assert int(ok("topic", "list", "-c", env=ENV).text) >= 1
+        assert ok("topic", "info", topic, env=ENV).text == \
+            f"Type: {num}\nPublisher count: 1\nSubscription count: 0\n"
+        verbose = ok("topic", "info", topic, "-v", env=ENV).text
+        assert "Endpoint type: PUBLISHER\n" in verbose and "  Reliability: RELIABLE\n" in verbose
+        assert ok("topic", "echo", topic, "--field", "num", "--once", "--timeout", "20", env=ENV).text == "5\n---\n"
+        assert ok("echo", topic, "--csv", "--count", "2", "--timeout", "20", env=ENV).text == "5\n5\n"
+        measured = {}
+        for tool in ("hz", "bw"):
+            process = subprocess.Popen([VELMSG, "topic", tool, topic], stdout=subprocess.PIPE, env=ENV)
+            try:
+                process.wait(timeout=4)
+            except subprocess.TimeoutExpired:
+                process.send_signal(signal.SIGINT)
+            measured[tool] = process.communicate(timeout=20)[0].decode()
+            assert process.returncode == 0, measured[tool]
+        rate = float(measured["hz"].split("average rate: ")[-1].split()[0])
+        assert 15 < rate < 25, measured["hz"]
+        assert measured["bw"].startswith(f"Subscribed to [{topic}]\n")
+        assert "\tmean: 12.00B min: 12.00B max: 12.00B window: " in measured["bw"]  # header and int64
+    finally:
+        pub.send_signal(signal.SIGINT)
+        out, err = pub.communicate(timeout=20)
+    # until interrupted, a line for every 10th message
+    assert pub.returncode == 0, err
+    lines = out.decode().splitlines()
+    assert lines and lines[0] == f"published {num} #10 on {topic}", lines
+
+
+def test_echo_refuses_publishers_of_two_types_and_a_short_count_is_a_timeout():
+    topic = "velmsg_test/two_types"
+    pubs = [subprocess.Popen([VELMSG, "pub", topic, type_name, "-r", "5"], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL, env=ENV)
+            for type_name in ("velmari_messages/msg/Num", "velmari_messages/msg/Control")]
+    try:
+        result = run("echo", topic, "--timeout", "20", env=ENV)
+        assert result.code == 2 and "announce two types, velmari_messages/msg/Control and " \
+            "velmari_messages/msg/Num: give one" in result.err, result.err
+        # fewer messages than --count before --timeout: the timeout's status, not success
+        short = run("echo", topic, "velmari_messages/msg/Num", "--count", "100", "--timeout", "2", env=ENV)
+        assert short.code == 4 and short.text.startswith("num: 0\n---\n"), short.err
+        assert "of 100 messages on /velmsg_test/two_types within 2 s" in short.err
+    finally:
+        for pub in pubs:
+            pub.send_signal(signal.SIGINT)
+            pub.wait(timeout=20)

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <algorithm>
 #include <exception>
 
@@ -168,6 +169,12 @@ private:
     if (data_[last] != 0) {
       throw bad_input(what + " does not end with a NUL: its last byte, byte " + std::to_string(last) +
               ", holds " + hex_byte(data_[last]));
+    }
+    // A ROS 2 string holds no NUL before its end (its readers stop at the first one).
+    if (const void * nul = std::memchr(data_ + at_, 0, length - 1)) {
+      throw bad_input(what + " holds a NUL at byte " +
+              std::to_string(static_cast<const uint8_t *>(nul) - data_) +
+              ", before its end: a ROS 2 string ends at its first NUL");
     }
     if (field.string_upper_bound && length - 1 > field.string_upper_bound) {
       throw bad_input(what + " holds " + std::to_string(length - 1) + " characters, more than its bound of " +

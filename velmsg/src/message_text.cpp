@@ -139,6 +139,12 @@ void assign_value(Message & message, const std::string & path, std::string_view 
       throw bad_input("value for field '" + path + "' is longer than its bound of " +
               std::to_string(field->string_upper_bound) + " characters");
     }
+    // A ROS 2 string ends at its first NUL: whatever follows would be lost to
+    // every reader that takes it as a C string.
+    if (size_t nul = value.find('\0'); nul != std::string_view::npos) {
+      throw bad_input("value for field '" + path + "' holds a NUL character at position " +
+              std::to_string(nul) + ": a ROS 2 string ends at its first NUL");
+    }
     assign_string(message.description().flavour, at.address, value);
     return;
   }
@@ -251,22 +257,88 @@ void fill_example(Message & message)
     });
 }
 
-void print_yaml(std::ostream & out, const Message & message)
+namespace
+{
+
+// A leaf's value as YAML text.
+std::string leaf_text(Flavour flavour, const FieldVisit & visit)
+{
+  return is_string(visit.field) ?
+         msgdef::yaml::format_string(read_string(flavour, visit.address)) :
+         primitive_kind(visit.field.type_id)->format(visit.address);
+}
+
+// The fields under path (every field when it is empty) as YAML, indented from path's depth.
+void print_yaml_under(std::ostream & out, const Message & message, const std::string & path)
 {
   Flavour flavour = message.description().flavour;
+  const int base = path.empty() ? 0 : static_cast<int>(std::count(path.begin(), path.end(), '.')) + 1;
   walk_fields(message.description(), const_cast<void *>(message.data()),
     [&](const FieldVisit & visit) {
-      size_t indentation = msgdef::yaml::nested_indentation * visit.depth;
+      if (!path.empty() && visit.path.rfind(path + ".", 0) != 0) {
+        return;
+      }
+      size_t indentation = msgdef::yaml::nested_indentation * static_cast<size_t>(visit.depth - base);
       if (visit.field.nested) {
         msgdef::yaml::nested_line(out, indentation, visit.field.name);
-      } else if (is_string(visit.field)) {
-        msgdef::yaml::scalar_line(out, indentation, visit.field.name,
-          msgdef::yaml::format_string(read_string(flavour, visit.address)));
       } else {
-        msgdef::yaml::scalar_line(out, indentation, visit.field.name,
-          primitive_kind(visit.field.type_id)->format(visit.address));
+        msgdef::yaml::scalar_line(out, indentation, visit.field.name, leaf_text(flavour, visit));
       }
     });
+}
+
+std::string csv_cell(std::string text)
+{
+  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    return text;
+  }
+  for (size_t at = 0; (at = text.find('"', at)) != std::string::npos; at += 2) {
+    text.insert(at, 1, '"');
+  }
+  return '"' + text + '"';
+}
+
+}  // namespace
+
+void print_yaml(std::ostream & out, const Message & message)
+{
+  print_yaml_under(out, message, "");
+}
+
+void print_field_yaml(std::ostream & out, const Message & message, const std::string & path)
+{
+  FieldAt at = find_field(const_cast<Message &>(message), path);
+  if (at.field->nested) {
+    print_yaml_under(out, message, path);
+    return;
+  }
+  FieldVisit visit{*at.field, 0, path, 0, at.address};
+  out << leaf_text(message.description().flavour, visit) << "\n";
+}
+
+std::string csv_row(const Message & message)
+{
+  Flavour flavour = message.description().flavour;
+  std::string row;
+  walk_fields(message.description(), const_cast<void *>(message.data()), [&](const FieldVisit & visit) {
+      if (!visit.field.nested) {
+        row += (row.empty() ? "" : ",") +
+        csv_cell(is_string(visit.field) ? read_string(flavour, visit.address) :
+        primitive_kind(visit.field.type_id)->format(visit.address));
+      }
+    });
+  return row;
+}
+
+std::string csv_header(const MessageDescription & description)
+{
+  std::string row;
+  walk_fields(description, nullptr, [&](const FieldVisit & visit) {
+      if (!visit.field.nested) {
+        row += (row.empty() ? "" : ",") + csv_cell(visit.path);
+      }
+    });
+  return row;
 }
 
 void print_definition(std::ostream & out, const MessageDescription & description)

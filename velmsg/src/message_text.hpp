@@ -44,6 +44,15 @@ void fill_example(Message & message);
 
 void print_yaml(std::ostream & out, const Message & message);
 
+// One field of the message, by path ("header.stamp"), as YAML: a nested
+// message's fields, or a leaf's value alone, as ros2 topic echo --field prints it.
+void print_field_yaml(std::ostream & out, const Message & message, const std::string & path);
+
+// The leaf fields of a message as one CSV row (strings quoted where CSV needs
+// it), and their paths as the header row: "header.stamp.sec,header.frame_id,...".
+std::string csv_row(const Message & message);
+std::string csv_header(const MessageDescription & description);
+
 // The fields with their types and offsets, nested types expanded.
 void print_definition(std::ostream & out, const MessageDescription & description);
 

@@ -1,4 +1,4 @@
-// Stand-in for dds.cpp where Fast-DDS is not installed: pub and echo report it.
+// Stand-in for the DDS commands where Fast-DDS is not installed: each reports it.
 #include "dds.hpp"
 
 #include <cstdlib>
@@ -7,6 +7,11 @@
 
 namespace velmsg
 {
+
+[[noreturn]] static void no_dds()
+{
+  throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
+}
 
 uint32_t domain_from_environment()
 {
@@ -20,17 +25,27 @@ bool localhost_only_from_environment()
 
 void publish(const MessageType &, const Message &, const TopicName &, const PublishOptions &, std::ostream &)
 {
-  throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
+  no_dds();
 }
 
 int echo(const MessageType *, Flavour, const TopicName &, const EchoOptions &, std::ostream &)
 {
-  throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
+  no_dds();
 }
 
 std::vector<DiscoveredTopic> discover_topics(double)
 {
-  throw failure("velmsg was built without Fast-DDS (install libfastrtps-dev and rebuild)");
+  no_dds();
+}
+
+void print_topic_info(const TopicName &, bool, double, std::ostream &)
+{
+  no_dds();
+}
+
+void measure_topic(const TopicName &, Measure, unsigned, std::ostream &)
+{
+  no_dds();
 }
 
 }  // namespace velmsg
