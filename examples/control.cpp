@@ -1,4 +1,5 @@
-// examples/control.cpp: a C++ and a C message, serialized as the middleware does
+// examples/control.cpp: a C++ and a C message, serialized as the middleware does,
+// written to the file argv[1] (control.cdr)
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -27,8 +28,9 @@ std::vector<char> serialize(size_t size, Write write)
   return bytes;
 }
 
-int main()
+int main(int argc, char ** argv)
 {
+  const char * path = argc > 1 ? argv[1] : "control.cdr";
   namespace fastrtps = velmari_messages::msg::typesupport_fastrtps_cpp;
 
   // C++ structures: the package's typed functions
@@ -56,9 +58,9 @@ int main()
       [&](eprosima::fastcdr::Cdr & cdr) {return callbacks->cdr_serialize(c_msg, cdr);});
   velmari_messages__msg__Control__destroy(c_msg);
 
-  std::ofstream("control.cdr", std::ios::binary).write(from_cpp.data(), from_cpp.size());
+  std::ofstream(path, std::ios::binary).write(from_cpp.data(), from_cpp.size());
   bool same = !from_cpp.empty() && from_cpp == from_c;
-  std::printf("%zu bytes in control.cdr, %s\n", from_cpp.size(),
+  std::printf("%zu bytes in %s, %s\n", from_cpp.size(), path,
     same ? "the same from the C and the C++ structure" : "DIFFERENT");
   return same ? 0 : 1;
 }

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The packages as a ROS 2 user builds them, over the stand-in underlay where
 # ROS 2 itself is absent:
-#   1. install the stand-ins (sealed: only what the real packages offer, no
-#      kit) into a scratch prefix and source it;
-#   2. colcon: a workspace holding a clean copy of this repository and a
-#      consumer ament package lists exactly the product packages, builds
-#      without a warning (with whatever python3 comes first on PATH, as the
-#      README has it), puts velmsg on PATH, and `colcon test` passes;
+#   1. and 2. the README's colcon block, run as written from the root of a
+#      clone (with a python3 first on PATH that is not the system's): the
+#      stand-ins installed as the underlay (sealed: only what the real
+#      packages offer, no kit), a workspace holding a clone of the repository,
+#      `colcon build --symlink-install` without a warning; then colcon lists
+#      exactly the product packages, a consumer ament package builds beside
+#      them, velmsg is on PATH, and `colcon test` passes;
 #   3. the ament index, Python, the consumer's round trip, velmsg's types, and
 #      that no stand-in entered the workspace;
 #   4. each package folder copied alone into an empty workspace, over an
@@ -38,26 +39,34 @@ chmod +x "$work/foreign-python/python3"
 export PATH="$work/foreign-python:$PATH"
 clean_path=$PATH
 
-echo "== stand-in underlay"
-cmake -S "$source_dir/stand_ins" -B "$work/underlay-build" "${cmake_args[@]}" >/dev/null
-cmake --build "$work/underlay-build" -j"$(nproc)" >/dev/null
-cmake --install "$work/underlay-build" --prefix "$work/underlay" >/dev/null
-[ ! -e "$work/underlay/share/msgdef" ] && [ ! -e "$work/underlay/share/ament_index/resource_index/packages/msgdef" ] \
+echo "== the README's colcon block, as written, from the root of a clone"
+clone=$work/clone
+mkdir -p "$clone"
+tar -C "$source_dir" --exclude='./build*' --exclude=./install --exclude=./.git -cf - . | tar -C "$clone" -xf -
+git -C "$clone" init -q && git -C "$clone" add -A
+git -C "$clone" -c user.name=test -c user.email=test@localhost commit -qm "the repository as it is"
+# The indented lines under the README's paragraph for a ROS 2 user.
+block=$(sed -n '/^\*\*A ROS 2 user (colcon workspace)\.\*\*/,/^`colcon build`/p' "$source_dir/README.md" \
+  | sed -n 's/^    //p')
+[ -n "$block" ] || fail "no colcon block in the README"
+log=$work/colcon-readme.log
+(cd "$clone" && bash -e -o pipefail -c "$block") >"$log" 2>&1 || { tail -60 "$log"; fail "the README's colcon block"; }
+if grep -n -i -E 'warning|--- stderr' "$log"; then
+  fail "the README's colcon block printed a warning"
+fi
+underlay=$clone/build/underlay/install
+[ ! -e "$underlay/share/msgdef" ] && [ ! -e "$underlay/share/ament_index/resource_index/packages/msgdef" ] \
   || fail "the stand-in underlay installs the kit"
-source_setup "$work/underlay/setup.bash"
-
-echo "== colcon workspace"
-mkdir -p "$work/ws/src/velmari_interfaces"
-tar -C "$source_dir" --exclude='./build*' --exclude=./install --exclude=./.git -cf - . \
-  | tar -C "$work/ws/src/velmari_interfaces" -xf -
-cp -r "$source_dir/msgdef_tests/colcon/consumer" "$work/ws/src/"
-cd "$work/ws"
+source_setup "$underlay/setup.bash"
+cd "$clone/build/ws"
 colcon_checked list --names-only --base-paths src/velmari_interfaces
 [ "$(sort "$work/colcon-list.log" | xargs)" = "$products" ] \
   || fail "colcon finds $(xargs <"$work/colcon-list.log"), not the product packages ($products)"
-colcon_checked build --cmake-args "${cmake_args[@]}"
+# A package of the user's own beside them.
+cp -r "$source_dir/msgdef_tests/colcon/consumer" src/
+colcon_checked build --symlink-install --packages-select msgdef_consumer --cmake-args "${cmake_args[@]}"
 source_setup install/setup.bash
-[ "$(command -v velmsg)" = "$work/ws/install/velmsg/bin/velmsg" ] || fail "velmsg is not on PATH"
+[ "$(command -v velmsg)" = "$clone/build/ws/install/velmsg/bin/velmsg" ] || fail "velmsg is not on PATH"
 colcon_checked test --packages-select msgdef_tests
 colcon test-result --test-result-base build/msgdef_tests >"$work/test-result.log" \
   || { cat "$work/test-result.log"; fail "colcon test: msgdef_tests failed"; }
@@ -118,7 +127,7 @@ velmsg show std_msgs/msg/Header >/dev/null || fail "velmsg show std_msgs/msg/Hea
 echo "== each package alone, over an underlay of its dependencies"
 unset PYTHONPATH LD_LIBRARY_PATH CMAKE_PREFIX_PATH AMENT_PREFIX_PATH COLCON_PREFIX_PATH
 export PATH=$clean_path
-source_setup "$work/underlay/setup.bash"
+source_setup "$underlay/setup.bash"
 for package in msgdef navunit_common_msgs velmari_messages velmsg msgdef_tests; do
   alone=$work/alone/$package
   mkdir -p "$alone/src"
@@ -131,5 +140,5 @@ done
 [ "$(command -v velmsg)" = "$work/alone/velmsg/install/velmsg/bin/velmsg" ] || fail "velmsg alone not on PATH"
 velmsg show velmari_messages/msg/Control >/dev/null || fail "velmsg alone: no velmari_messages"
 out=$(velmsg show no_such_package/msg/Thing 2>&1) && fail "velmsg found no_such_package"
-grep -q "no_such_package.*$work/underlay" <<<"$out" || fail "velmsg's error does not say where it looked: $out"
+grep -q "no_such_package.*$underlay" <<<"$out" || fail "velmsg's error does not say where it looked: $out"
 echo "workspace: ok"

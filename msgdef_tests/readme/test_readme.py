@@ -1,7 +1,7 @@
-"""README.md and velmsg/README.md as a new user reads them: its files (C, C++, CMake, Python) are
-written out, its shell blocks run in order in one shell against a fresh install
-of this build, with nothing on PATH but the system's folders until the README
-puts install/bin there. Over 127.0.0.1 only (ROS_LOCALHOST_ONLY unset, as the
+"""README.md, velmari_messages/README.md and velmsg/README.md as a new user
+reads them: the files (C, C++, CMake, Python) are written out, the shell blocks
+run in order in one shell against a fresh install of this build, with nothing
+on PATH but the system's folders until the README puts install/bin there. Over 127.0.0.1 only (ROS_LOCALHOST_ONLY unset, as the
 README says), on a domain of its own."""
 import os
 import pathlib
@@ -16,7 +16,7 @@ SOURCE = pathlib.Path(os.environ["MSGDEF_SOURCE_DIR"])
 BUILD = pathlib.Path(os.environ["MSGDEF_BUILD_DIR"])
 WORK = pathlib.Path(os.environ["MSGDEF_README_WORK"])
 # The pages whose commands run, in this order, in one shell.
-PAGES = ["README.md", "velmsg/README.md"]
+PAGES = ["README.md", "velmari_messages/README.md", "velmsg/README.md"]
 README = "".join((SOURCE / page).read_text() for page in PAGES)
 
 # ```lang ... ``` blocks; a file's block names it on its first line (/* x */, // x, # x)
@@ -75,7 +75,7 @@ def test_every_example_file_and_shell_block_is_there():
 
 def test_c_and_cpp_examples_build_against_the_install_and_run(session):
     assert "base_link: throttle 0.4, copy equal\n" in session
-    assert "bytes in control.cdr, the same from the C and the C++ structure\n" in session
+    assert "bytes in build/control.cdr, the same from the C and the C++ structure\n" in session
 
 
 def test_bytes_of_cpp_python_and_velmsg_agree(session):
@@ -86,6 +86,7 @@ def test_bytes_of_cpp_python_and_velmsg_agree(session):
 def test_velmsg_examples_run_as_written(session):
     velmsg = session
     assert "velmari_messages/msg/Control\n" in velmsg and "velmari_messages/srv/AddThreeInts\n" in velmsg
+    assert "header:\n  stamp:\n    sec: 0\n    nanosec: 0\n  frame_id: ''\nvalid: true\n" in velmsg
     assert "num: 7\n" in velmsg and "yaw: 1.0e-45\n" in velmsg
     assert "published velmari_messages/msg/Control #1 on /cmd\n" in velmsg
     assert velmsg.count("throttle: 0.4\n") == 2  # decoded from the C++ example, then echoed
