@@ -209,13 +209,6 @@ function(msgdef_add_package pkg)
   endif()
   string(TOUPPER "${pkg}" pkg_upper)
   set(gen ${PROJECT_BINARY_DIR}/msgdef_gen/${pkg})
-  # colcon build --symlink-install asks every package to install by symlink.
-  # What a package installs here is built or written at build time, and a
-  # copy serves as well as a link into the build tree: the request is taken
-  # note of (so that CMake does not call the variable unused) and nothing more.
-  if(AMENT_CMAKE_SYMLINK_INSTALL)
-    message(STATUS "${pkg}: installs copies of what it builds, also with --symlink-install")
-  endif()
 
   # Build settings of the deliverables, whichever project builds them: the
   # libraries of a package lie side by side and find each other by RUNPATH.
@@ -486,6 +479,13 @@ endfunction()
 # share/<pkg>/local_setup.{sh,bash,zsh,dsv}: the package's part of a
 # workspace's setup scripts (colcon sources them for every ament package).
 function(msgdef_install_package_hooks pkg)
+  # colcon build --symlink-install asks every package to install by symlink.
+  # What these packages install is built or written at build time, and a copy
+  # serves as well as a link into the build tree: the request is taken note
+  # of (so that CMake does not call the variable unused) and nothing more.
+  if(AMENT_CMAKE_SYMLINK_INSTALL)
+    message(STATUS "${pkg}: installs copies of what it builds, also with --symlink-install")
+  endif()
   msgdef_find_python()
   set(gen ${PROJECT_BINARY_DIR}/msgdef_gen/${pkg}/hooks)
   set(MSGDEF_SETUP_WHAT "the install prefix of ${pkg}")

@@ -78,6 +78,14 @@ def test_c_and_cpp_examples_build_against_the_install_and_run(session):
     assert "bytes in build/control.cdr, the same from the C and the C++ structure\n" in session
 
 
+def test_the_commands_write_only_under_build(session):
+    # run in a clone, they would leave nothing that git does not ignore (/build*/, /install*/)
+    made = sorted(p.name for p in WORK.iterdir() if p.name not in ("build", "install", "examples", "shim"))
+    assert made == [], made
+    assert sorted(p.name for p in (WORK / "examples").iterdir()) == sorted(
+        p.name for p in (SOURCE / "examples").iterdir())
+
+
 def test_bytes_of_cpp_python_and_velmsg_agree(session):
     assert "bytes, as the C++ example wrote them\n" in session
     assert "  frame_id: 'base_link'\nvalid: true\nthrottle: 0.4\n" in session

@@ -105,27 +105,27 @@ int run_proto(const Arguments & args)
 
 void add_interface_commands(CLI::App & app, Arguments & args, Commands & commands)
 {
-  CLI::App * interface = command(app, "interface", "interface files and types, as ros2 interface",
+  CLI::App * family = command(app, "interface", "interface files and types, as ros2 interface",
       "  velmsg interface show velmari_messages/msg/Control\n  velmsg interface package velmari_messages");
 
-  CLI::App * list = interface->add_subcommand("list", "every interface, by kind");
+  CLI::App * list = family->add_subcommand("list", "every interface, by kind");
   list->add_flag("-m,--only-msgs", args.only_messages, "the messages only");
   list->add_flag("-s,--only-srvs", args.only_services, "the services only");
   list->add_flag("-a,--only-actions", args.only_actions, "the actions only (velmsg reads none)");
   commands[list] = run_list;
 
-  commands[interface->add_subcommand("packages", "every package with interfaces")] = run_packages;
+  commands[family->add_subcommand("packages", "every package with interfaces")] = run_packages;
 
-  CLI::App * package = interface->add_subcommand("package", "the interfaces of one package");
+  CLI::App * package = family->add_subcommand("package", "the interfaces of one package");
   package->add_option("package", args.package, "package name")->required();
   commands[package] = run_package;
 
-  CLI::App * show = interface->add_subcommand("show",
+  CLI::App * show = family->add_subcommand("show",
       "the text of a type's interface file (.msg, .srv), as installed");
   add_type(show, args);
   commands[show] = run_show;
 
-  CLI::App * proto = interface->add_subcommand("proto",
+  CLI::App * proto = family->add_subcommand("proto",
       "a message with every field at its default, as YAML in quotes: a start for pub's values");
   add_type(proto, args);
   commands[proto] = run_proto;

@@ -236,7 +236,7 @@ void add_echo(CLI::App & parent, Arguments & args, Commands & commands)
       "print received messages as YAML documents until interrupted, --count or --timeout;\n"
       "without a type, the one its publishers announce (waiting for one as long as --timeout)",
       "  velmsg echo /cmd --once\n  velmsg echo /cmd velmari_messages/msg/Control --count 2 --timeout 10\n"
-      "  velmsg echo /cmd --field header.stamp --csv");
+      "  velmsg echo /cmd --field header.stamp\n  velmsg echo /cmd --csv > cmd.csv");
   add_topic(echo, args);
   echo->add_option("type", args.type,
     "<package>/<folder>/<Type> or <package>/<Type>; left out, the type that discovery reports");
