@@ -129,21 +129,6 @@ private:
   std::map<void *, std::unique_ptr<Message>> created_;
 };
 
-// "velmari_messages::msg::dds_::Control_" as ROS 2 names it, "velmari_messages/msg/Control";
-// a name outside the ROS 2 conventions as it is.
-std::string ros_type_name(const std::string & dds_name)
-{
-  size_t marker = dds_name.rfind("::dds_::");
-  if (marker == std::string::npos || dds_name.back() != '_') {
-    return dds_name;
-  }
-  std::string scope = dds_name.substr(0, marker);
-  for (size_t at; (at = scope.find("::")) != std::string::npos; ) {
-    scope.replace(at, 2, "/");
-  }
-  return scope + "/" + dds_name.substr(marker + 8, dds_name.size() - marker - 9);
-}
-
 // An endpoint of another participant, as discovery announced it.
 struct RemoteEndpoint
 {
@@ -267,6 +252,19 @@ public:
   {
     auto factory = dds::DomainParticipantFactory::get_instance();
     dds::DomainParticipantQos qos = dds::PARTICIPANT_QOS_DEFAULT;
+    configure(qos);
+    participant_.reset(factory->create_participant(domain_from_environment(), qos, &log_,
+      dds::StatusMask::none()));
+    if (!participant_) {
+      throw failure("cannot create a DDS participant on domain " +
+              std::to_string(domain_from_environment()));
+    }
+    // Before any endpoint of its own exists: the log keeps the others' alone.
+    log_.ignore_participant(participant_->guid().guidPrefix);
+  }
+
+  static void configure(dds::DomainParticipantQos & qos)
+  {
     qos.name("velmsg");
     if (localhost_only_from_environment()) {
       restrict_to_loopback(qos);
@@ -277,14 +275,6 @@ public:
     // of a second, rather than in up to 3 s (Fast-DDS's default period).
     qos.wire_protocol().builtin.discovery_config.leaseDuration_announcementperiod =
       eprosima::fastrtps::Duration_t(kAnnouncementPeriod_s);
-    participant_.reset(factory->create_participant(domain_from_environment(), qos, &log_,
-      dds::StatusMask::none()));
-    if (!participant_) {
-      throw failure("cannot create a DDS participant on domain " +
-              std::to_string(domain_from_environment()));
-    }
-    // Before any endpoint of its own exists: the log keeps the others' alone.
-    log_.ignore_participant(participant_->guid().guidPrefix);
   }
 
   // The topic of a type; the type registered on first use.
@@ -477,6 +467,11 @@ bool localhost_only_from_environment()
   }
   throw usage_error("ROS_LOCALHOST_ONLY must be 1 (loopback only) or 0 (every interface), not '" + value +
           "'");
+}
+
+void configure_participant(dds::DomainParticipantQos & qos)
+{
+  TopicParticipant::configure(qos);
 }
 
 uint32_t domain_from_environment()

@@ -24,6 +24,7 @@
 #endif
 
 #include "CLI/CLI.hpp"
+#include "bag_command.hpp"
 #include "cdr_bytes.hpp"
 #include "dds.hpp"
 #include "errors.hpp"
@@ -559,6 +560,8 @@ int run(int argc, char ** argv)
   topic_list->add_option("--wait", args.listen_s, "listen S seconds for participants (default 1)")
   ->type_name("S")->check(within(0.1, 60, " s"));
 
+  add_bag_command(app);
+
   if (argc < 2) {
     std::cerr << app.help();
     return kExitUsage;
@@ -587,7 +590,7 @@ int run(int argc, char ** argv)
   int code = name == "list" ? run_list(args) : name == "show" ? run_show(args) :
     name == "encode" ? run_encode(args) : name == "decode" ? run_decode(args) :
     name == "pub" ? run_pub(args) : name == "topic" ? run_topic_list(args) :
-    name == "interface" ? run_interface_show(args) : run_echo(args);
+    name == "interface" ? run_interface_show(args) : name == "bag" ? run_bag() : run_echo(args);
   std::cout.flush();
   if (!std::cout) {
     throw failure("cannot write to the standard output");
