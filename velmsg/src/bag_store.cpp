@@ -137,7 +137,7 @@ Database::Database(const std::string & path, bool create)
   }
   sqlite3_extended_result_codes(db_, 1);
   // Reads the file header: a file that is no database fails here.
-  execute("PRAGMA schema_version");
+  execute("PRAGMA schema_version", "reading the database");
 }
 
 Database::~Database()
@@ -168,13 +168,13 @@ void Database::check(int code, const char * doing) const
   }
 }
 
-void Database::execute(const std::string & sql)
+void Database::execute(const std::string & sql, const char * doing)
 {
   sqlite3_stmt * statement = prepare(sql);
   int code;
   while ((code = sqlite3_step(statement)) == SQLITE_ROW) {}
   sqlite3_finalize(statement);
-  check(code, "running SQL");
+  check(code, doing);
 }
 
 sqlite3_stmt * Database::prepare(const std::string & sql)

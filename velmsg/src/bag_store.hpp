@@ -27,7 +27,7 @@ public:
   Database(const Database &) = delete;
   Database & operator=(const Database &) = delete;
 
-  void execute(const std::string & sql);
+  void execute(const std::string & sql, const char * doing = "running SQL");
   sqlite3_stmt * prepare(const std::string & sql);
   // Throws the error of a result code that is not SQLITE_OK/ROW/DONE, naming the file.
   void check(int code, const char * doing) const;
