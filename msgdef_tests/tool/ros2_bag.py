@@ -93,9 +93,10 @@ def write_bag(folder, topics, messages, layout="galactic", files=1):
     (folder / "metadata.yaml").write_text(yaml.safe_dump({"rosbag2_bagfile_information": info}, sort_keys=False))
 
 
-def read_bag(folder, metadata=True):
+def read_bag(folder, metadata=True, finished=True):
     """(metadata, topics by name, [(topic, timestamp, bytes)] in timestamp order), checked against the
-    format notes: Galactic's tables only, counts that agree, no journal left beside a finished file."""
+    format notes: Galactic's tables only, counts that agree, no journal left beside a finished file.
+    Without metadata, the .db3 files alone, as a recording that was killed leaves them."""
     folder = pathlib.Path(folder)
     info = None
     if metadata:
@@ -105,13 +106,14 @@ def read_bag(folder, metadata=True):
                               "message_count", "topics_with_message_count", "compression_format",
                               "compression_mode"]
         files = info["relative_file_paths"]
-        assert not [name for name in os.listdir(folder) if name.endswith(("-wal", "-journal", "-shm"))]
+        assert not finished or not [n for n in os.listdir(folder) if n.endswith(("-wal", "-journal", "-shm"))]
     else:
         files = sorted((p.name for p in folder.glob("*.db3")), key=lambda n: int(n[:-4].rsplit("_", 1)[1]))
     topics, messages = {}, []
     for name in files:
         assert name.startswith(folder.name + "_") and name.endswith(".db3")
-        db = sqlite3.connect(f"file:{folder / name}?mode=ro" if metadata else folder / name, uri=metadata)
+        # an unfinished file's log is taken in by a connection that may write
+        db = sqlite3.connect(f"file:{folder / name}?mode=ro" if finished else folder / name, uri=finished)
         tables = {row[0] for row in db.execute("SELECT name FROM sqlite_master WHERE type = 'table'")}
         assert tables == GALACTIC_TABLES, tables
         ids = {}
