@@ -65,13 +65,7 @@ std::string resolved(const std::string & topic)
 // rosbag2_YYYY_MM_DD-HH_MM_SS, as ros2 bag record names a bag it is not given a name for.
 std::string default_bag_name()
 {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  std::tm local = local_time(std::time(nullptr));
   char name[64];
   std::strftime(name, sizeof name, "rosbag2_%Y_%m_%d-%H_%M_%S", &local);
   return name;
@@ -188,14 +182,6 @@ std::string csv_value(const FieldVisit & visit, Flavour flavour)
   return text;
 }
 
-std::string time_text(int64_t ns)
-{
-  char text[40];
-  std::snprintf(text, sizeof text, "%lld.%09lld", static_cast<long long>(ns / 1000000000),
-    static_cast<long long>(ns % 1000000000));
-  return text;
-}
-
 int run_echo()
 {
   auto bag = open_bag();
@@ -228,10 +214,10 @@ int run_echo()
         decode_cdr(*type, std::vector<uint8_t>(stored.data, stored.data + stored.size), message.data(), true);
       } catch (const ToolError & error) {
         throw ToolError(error.code(), "message " + std::to_string(index) + " of " + topic.name + " (received at " +
-                time_text(stored.timestamp_ns) + ") does not decode as " + topic.type + ": " + error.what());
+                nanoseconds_text(stored.timestamp_ns) + ") does not decode as " + topic.type + ": " + error.what());
       }
       if (!args.csv) {
-        std::cout << "# " << topic.name << " " << time_text(stored.timestamp_ns) << "\n";
+        std::cout << "# " << topic.name << " " << nanoseconds_text(stored.timestamp_ns) << "\n";
         print_yaml(std::cout, message);
         std::cout << "---\n";
         return true;

@@ -292,14 +292,6 @@ bool hidden(const std::string & topic)
   return topic.find("/_") != std::string::npos;
 }
 
-std::string nanoseconds_text(int64_t ns)
-{
-  char text[40];
-  std::snprintf(text, sizeof text, "%lld.%09lld", static_cast<long long>(ns / 1000000000),
-    static_cast<long long>(ns % 1000000000));
-  return text;
-}
-
 // A recording in progress: readers take messages into memory; a writer thread
 // commits them to the bag in batches.
 class Recorder

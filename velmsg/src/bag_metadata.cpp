@@ -1,6 +1,7 @@
 #include "bag_metadata.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <iomanip>
 #include <map>
@@ -79,13 +80,7 @@ std::string seconds_and_milliseconds(int64_t ns)
 
 std::string time_point_text(int64_t ns)
 {
-  std::time_t seconds = static_cast<std::time_t>(ns / 1000000000);
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &seconds);
-#else
-  localtime_r(&seconds, &local);
-#endif
+  std::tm local = local_time(static_cast<std::time_t>(ns / 1000000000));
   char date[64];
   std::strftime(date, sizeof date, "%b %e %Y %H:%M:%S", &local);
   std::string ms = std::to_string(ns % 1000000000 / 1000000);
@@ -107,6 +102,25 @@ std::string size_text(uint64_t bytes)
 }
 
 }  // namespace
+
+std::tm local_time(std::time_t time)
+{
+  std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &time);
+#else
+  localtime_r(&time, &local);
+#endif
+  return local;
+}
+
+std::string nanoseconds_text(int64_t ns)
+{
+  char text[40];
+  std::snprintf(text, sizeof text, "%lld.%09lld", static_cast<long long>(ns / 1000000000),
+    static_cast<long long>(ns % 1000000000));
+  return text;
+}
 
 bool QosDuration::infinite() const
 {

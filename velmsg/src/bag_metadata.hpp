@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <limits>
 #include <optional>
 #include <string>
@@ -84,6 +85,12 @@ std::string metadata_yaml(const BagMetadata & metadata);
 
 // metadata.yaml of version 4 to 9; `where` names the file in errors.
 BagMetadata parse_metadata(const std::string & text, const std::string & where);
+
+// The local time of the machine.
+std::tm local_time(std::time_t time);
+
+// A receive time as "1585866235.112411371" (seconds since the epoch).
+std::string nanoseconds_text(int64_t ns);
 
 // What `ros2 bag info` prints: the summary, fields padded to 19 columns.
 std::string bag_info_text(const BagMetadata & metadata, uint64_t bag_size_bytes);
