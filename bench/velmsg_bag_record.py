@@ -39,18 +39,21 @@ def main():
     per_topic = int(options.rate * options.seconds)
     names = [f"/bench/topic_{t}" for t in range(options.topics)]
     period = int(1e9 / options.rate)
-    start = time.time_ns()
-    # each topic's messages a fraction of a period after the previous topic's
-    messages = sorted(((t, start + i * period + t * period // options.topics,
-                        ENCAPSULATION + struct.pack("<q", i + 1))
-                       for t in range(options.topics) for i in range(per_topic)), key=lambda m: m[1])
+    total = per_topic * options.topics
     with tempfile.TemporaryDirectory() as work:
         source, recorded = pathlib.Path(work) / "source", pathlib.Path(work) / "recorded"
-        ros2_bag.write_bag(source, [ros2_bag.Topic(n, "velmari_messages/msg/Num") for n in names], messages)
+        # Started while this process is small: the peak memory of a child counts
+        # what it shared with its parent between fork and exec.
         recorder = subprocess.Popen([velmsg, "bag", "record", "-o", str(recorded), *names, "--max-messages",
-                                     str(len(messages)), "--duration", str(options.seconds + 60)],
+                                     str(total), "--duration", str(options.seconds + 60)],
                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
         began = time.monotonic()
+        start = time.time_ns()
+        # each topic's messages a fraction of a period after the previous topic's
+        messages = sorted(((t, start + i * period + t * period // options.topics,
+                            ENCAPSULATION + struct.pack("<q", i + 1))
+                           for t in range(options.topics) for i in range(per_topic)), key=lambda m: m[1])
+        ros2_bag.write_bag(source, [ros2_bag.Topic(n, "velmari_messages/msg/Num") for n in names], messages)
         player = subprocess.run([velmsg, "bag", "play", str(source), "--wait", "20"], capture_output=True,
                                 text=True, env=env, timeout=options.seconds + 120)
         _, status, usage = os.wait4(recorder.pid, 0)
