@@ -476,14 +476,15 @@ bool BagReader::for_each(
     Database db(file, false);
     // This file's ids of the topics asked for, pointing at the bag's own topic records.
     std::map<int64_t, const BagTopic *> wanted;
-    for (const auto & [id, topic] : read_topics(db)) {
+    for (const auto & entry : read_topics(db)) {
+      const BagTopic & topic = entry.second;
       if (!topics.empty() && !topics.count(topic.name)) {
         continue;
       }
       auto known = std::find_if(metadata_.topics.begin(), metadata_.topics.end(),
           [&](const BagTopic & candidate) {return candidate.name == topic.name;});
       if (known != metadata_.topics.end()) {
-        wanted.emplace(id, &*known);
+        wanted.emplace(entry.first, &*known);
       }
     }
     if (wanted.empty()) {
