@@ -237,7 +237,8 @@ def test_bag_play_offers_the_recorded_qos_or_the_default_with_a_warning(tmp_path
                                                   for t in range(2)])
     # a transient local subscriber matches only a transient local writer
     echo = subprocess.Popen([VELMSG, "echo", "velmsg_test/play_lasting", NUM, "--qos-durability", "transient_local",
-                             "--count", "3", "--timeout", "20"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
+                             "--count", "3", "--timeout", "20"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            env=ENV)
     try:
         play = run("bag", "play", str(tmp_path / "src"), "--wait", "10", "-r", "2", env=ENV, timeout=40)
         out, err = echo.communicate(timeout=30)

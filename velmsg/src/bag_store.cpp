@@ -57,7 +57,8 @@ bool storage_order(const std::string & a, const std::string & b)
 {
   auto index = [](const std::string & name) {
       size_t underscore = name.rfind('_');
-      std::string digits = underscore == std::string::npos ? "" : name.substr(underscore + 1, name.size() - underscore - 5);
+      std::string digits = underscore == std::string::npos ? "" :
+        name.substr(underscore + 1, name.size() - underscore - 5);
       bool numeric = !digits.empty() && digits.size() < 10 &&
         std::all_of(digits.begin(), digits.end(), [](char ch) {return ch >= '0' && ch <= '9';});
       return numeric ? std::stol(digits) : 1L << 40;
