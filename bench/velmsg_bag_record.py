@@ -6,7 +6,7 @@ topic), recorded by `velmsg bag record`, and the recording read back with
 Python's sqlite3: every message must be there exactly once, in order per topic. Prints the recorder's CPU time and peak
 memory; exits 1 when a message is lost, doubled or out of order.
 
-    bench/velmsg_bag_record.py BUILD [--topics 4] [--rate 1000] [--seconds 30]
+    bench/velmsg_bag_record.py BUILD [--topics 4] [--rate 1000] [--seconds 30] [--split S]
 
 BUILD is a build folder (bin/velmsg). ROS_DOMAIN_ID picks the
 domain (default: a random one from 100 to 232)."""
@@ -32,6 +32,7 @@ def main():
     parser.add_argument("--topics", type=int, default=4)
     parser.add_argument("--rate", type=float, default=1000.0)
     parser.add_argument("--seconds", type=float, default=30.0)
+    parser.add_argument("--split", type=float, help="a new .db3 file every S seconds (record -d S)")
     options = parser.parse_args()
     velmsg = str(options.build / "bin" / "velmsg")
     env = dict(os.environ, ROS_DOMAIN_ID=os.environ.get("ROS_DOMAIN_ID", str(random.randint(100, 232))))
@@ -45,7 +46,8 @@ def main():
         # Started while this process is small: the peak memory of a child counts
         # what it shared with its parent between fork and exec.
         recorder = subprocess.Popen([velmsg, "bag", "record", "-o", str(recorded), *names, "--max-messages",
-                                     str(total), "--duration", str(options.seconds + 60)],
+                                     str(total), "--duration", str(options.seconds + 60),
+                                     *(["-d", str(options.split)] if options.split else [])],
                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
         began = time.monotonic()
         start = time.time_ns()
@@ -66,6 +68,7 @@ def main():
             return 1
         _, topics, stored = ros2_bag.read_bag(recorded)
         size = sum(f.stat().st_size for f in recorded.iterdir())
+        files = len(list(recorded.glob("*.db3")))
     lost = doubled = disordered = 0
     for name in names:
         # a Num: the encapsulation header, then the int64
@@ -78,7 +81,7 @@ def main():
     print(f"{options.topics} topics x {options.rate:g} Hz x {options.seconds:g} s: {len(messages)} published, "
           f"{len(stored)} recorded, {lost} lost, {doubled} doubled, {disordered} out of order")
     print(f"recorder: {cpu:.2f} s CPU in {wall:.1f} s ({100 * cpu / wall:.0f}% of one core), "
-          f"peak memory {rss_mib:.1f} MiB; bag {size / 2 ** 20:.1f} MiB")
+          f"peak memory {rss_mib:.1f} MiB; bag {size / 2 ** 20:.1f} MiB in {files} files")
     return 0 if (lost, doubled, disordered, len(stored)) == (0, 0, 0, len(messages)) else 1
 
 

@@ -116,12 +116,13 @@ def read_bag(folder, metadata=True, finished=True):
         db = sqlite3.connect(f"file:{folder / name}?mode=ro" if finished else folder / name, uri=finished)
         tables = {row[0] for row in db.execute("SELECT name FROM sqlite_master WHERE type = 'table'")}
         assert tables == GALACTIC_TABLES, tables
-        ids = {}
+        earlier, ids = set(topics), {}
         for topic_id, topic, type_name, fmt, qos in db.execute(
                 "SELECT id, name, type, serialization_format, offered_qos_profiles FROM topics"):
             ids[topic_id] = topic
             topics[topic] = {"type": type_name, "serialization_format": fmt,
                              "offered_qos_profiles": yaml.safe_load(qos) if qos else []}
+        assert earlier <= set(ids.values()), "a new file lists every topic known before"
         messages += [(ids[topic_id], stamp, bytes(data)) for topic_id, stamp, data in db.execute(
             "SELECT topic_id, timestamp, data FROM messages ORDER BY timestamp, id")]
         db.close()

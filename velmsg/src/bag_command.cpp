@@ -55,6 +55,13 @@ struct BagArguments
 };
 
 BagArguments args;
+
+// A bound on a number option, kept out of the option's type text in the help.
+template<typename T>
+CLI::Validator within(T low, T high)
+{
+  return CLI::Range(low, high).description("");
+}
 CLI::App * bag_app = nullptr;
 
 std::string resolved(const std::string & topic)
@@ -260,22 +267,22 @@ void add_bag_command(CLI::App & app)
   record->add_option("-b,--max-bag-size", args.max_bag_size, "start a new .db3 file past this many bytes "
     "(at least 86016; 0: never)")->type_name("BYTES");
   record->add_option("-d,--max-bag-duration", args.max_bag_duration_s, "start a new .db3 file past this many "
-    "seconds (0: never)")->type_name("S")->check(CLI::NonNegativeNumber);
+    "seconds (0: never)")->type_name("S")->check(within(0.0, 1e7));
   record->add_flag("--include-hidden-topics", args.include_hidden, "with -a, also topics such as /_name");
   record->add_option("--duration", args.duration_s, "stop after S seconds")->type_name("S")
-  ->check(CLI::Range(0.1, 1e7));
+  ->check(within(0.1, 1e7));
   record->add_option("--max-messages", args.max_messages, "stop after N messages")->type_name("N")
-  ->check(CLI::Range(uint64_t{1}, std::numeric_limits<uint64_t>::max()));
+  ->check(within(uint64_t{1}, std::numeric_limits<uint64_t>::max()));
 
   CLI::App * play = bag_app->add_subcommand("play",
       "publish a bag's messages over DDS, bytes unchanged, with the recorded gaps (scaled by --rate)");
   play->add_option("bag", args.bag, "the bag folder (or one .db3 file)")->required();
   play->add_option("-r,--rate", args.rate, "play this many times faster (default 1)")->type_name("RATE")
-  ->check(CLI::Range(0.01, 1000.0));
+  ->check(within(0.01, 1000.0));
   play->add_flag("-l,--loop", args.loop, "play again from the start until interrupted");
   play->add_option("--topics", args.play_topics, "only these topics")->type_name("TOPIC");
   play->add_option("--wait", args.wait_s, "wait up to S seconds (default 5) for every topic's subscribers, "
-    "then play anyway")->type_name("S")->check(CLI::Range(0.0, 60.0));
+    "then play anyway")->type_name("S")->check(within(0.0, 60.0));
 
   CLI::App * info = bag_app->add_subcommand("info", "what a bag holds, as ros2 bag info prints it");
   info->add_option("bag", args.bag, "the bag folder (or one .db3 file)")->required();

@@ -321,26 +321,35 @@ void BagWriter::write(const std::vector<PendingMessage> & batch)
   if (batch.empty()) {
     return;
   }
-  bool too_big = max_file_bytes_ && file_->file_size() > max_file_bytes_;
-  bool too_long = max_file_duration_ns_ && file_start_ns_ >= 0 &&
-    batch.front().timestamp_ns - file_start_ns_ > max_file_duration_ns_;
-  if (too_big || too_long) {
+  if (max_file_bytes_ && file_->file_size() > max_file_bytes_) {
     file_->finish();
     open_file();
   }
+  // The metadata counts what is committed, as far as it is.
+  size_t committed = 0;
+  auto commit = [&](size_t end) {
+      file_->commit_batch();
+      for (; committed < end; ++committed) {
+        ++metadata_.topics[batch[committed].topic].message_count;
+        ++metadata_.message_count;
+        metadata_.add_time(batch[committed].timestamp_ns);
+      }
+    };
   file_->begin_batch();
-  for (const PendingMessage & message : batch) {
+  for (size_t i = 0; i < batch.size(); ++i) {
+    const PendingMessage & message = batch[i];
+    if (max_file_duration_ns_ && file_start_ns_ >= 0 && message.timestamp_ns - file_start_ns_ > max_file_duration_ns_) {
+      commit(i);
+      file_->finish();
+      open_file();
+      file_->begin_batch();
+    }
+    if (file_start_ns_ < 0) {
+      file_start_ns_ = message.timestamp_ns;
+    }
     file_->write(file_topic_ids_.at(message.topic), message.timestamp_ns, message.data.data(), message.data.size());
   }
-  file_->commit_batch();
-  for (const PendingMessage & message : batch) {
-    ++metadata_.topics[message.topic].message_count;
-    metadata_.add_time(message.timestamp_ns);
-  }
-  metadata_.message_count += batch.size();
-  if (file_start_ns_ < 0) {
-    file_start_ns_ = batch.front().timestamp_ns;
-  }
+  commit(batch.size());
 }
 
 void BagWriter::close()
