@@ -631,7 +631,8 @@ int play(const BagReader & bag, const PlayOptions & options, std::ostream & log)
 
   uint64_t published = 0;
   RawMessage raw;
-  do {
+  for (uint64_t before = ~uint64_t{0}; before != published && !stop_requested; ) {  // a pass that plays nothing ends a loop
+    before = published;
     auto start = Clock::now();
     bag.for_each(options.topics, [&](const StoredMessage & message) {
         double offset_ns = static_cast<double>(message.timestamp_ns - metadata.starting_time_ns) / options.rate;
@@ -646,7 +647,10 @@ int play(const BagReader & bag, const PlayOptions & options, std::ostream & log)
         ++published;
         return true;
       });
-  } while (options.loop && !stop_requested);
+    if (!options.loop) {
+      break;
+    }
+  }
 
   // Until every reliable subscriber acknowledged, as pub does.
   auto acknowledged_by = Clock::now() + std::chrono::duration_cast<Clock::duration>(
