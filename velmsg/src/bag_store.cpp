@@ -137,8 +137,13 @@ Database::Database(const std::string & path, bool create)
     throw failure("cannot open " + path + ": " + why);
   }
   sqlite3_extended_result_codes(db_, 1);
-  // Reads the file header: a file that is no database fails here.
-  execute("PRAGMA schema_version", "reading the database");
+  try {
+    // Reads the file header: a file that is no database fails here.
+    execute("PRAGMA schema_version", "reading the database");
+  } catch (const ToolError &) {
+    sqlite3_close_v2(db_);  // no destructor runs for a constructor that throws
+    throw;
+  }
 }
 
 Database::~Database()
