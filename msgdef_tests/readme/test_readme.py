@@ -98,6 +98,7 @@ def test_velmsg_examples_run_as_written(session):
     assert "num: 7\n" in velmsg and "yaw: 1.0e-45\n" in velmsg
     assert "published velmari_messages/msg/Control #1 on /cmd\n" in velmsg
     assert velmsg.count("throttle: 0.4\n") == 2  # decoded from the C++ example, then echoed
+    assert "Topic: /cmd | Type: velmari_messages/msg/Control | Count: 3 |" in velmsg and "\n3\n" in velmsg  # bags
 
 
 def test_the_hand_build_commands_name_debian_s_python_and_the_install_prefix():

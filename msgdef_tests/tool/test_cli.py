@@ -1,15 +1,19 @@
 """velmsg list/show/encode/decode and its command line: wire bytes against
 hand-written vectors, round trips of every type in both flavours, YAML in and
 out, and every kind of bad input with its exit code and message."""
+import csv
+import io
 import math
 import os
 import shutil
+import sqlite3
 import struct
 import subprocess
 
 import pytest
 import yaml
 
+import ros2_bag
 from velmsg_driver import (EMULATOR, SOURCE_DIR, VELMSG, hex_bytes, needed_libraries, ok, run, shipped_types,
                            yaml_assignments)
 
@@ -509,7 +513,7 @@ def test_bare_command_prints_help_and_exits_2():
 
 def test_help_documents_every_command_exit_code_and_the_network():
     text = ok("--help").text
-    for command in ["list", "show", "encode", "decode", "pub", "echo", "topic", "interface"]:
+    for command in ["list", "show", "encode", "decode", "pub", "echo", "topic", "interface", "bag"]:
         assert f"\n  {command} " in text
         sub = ok(command, "--help").text
         assert f"Usage: velmsg {command}" in sub
@@ -527,3 +531,143 @@ def test_the_tool_links_no_library_of_the_packages():
     needed = needed_libraries()
     # <package>__<kind> libraries and the type support runtimes are reached by dlopen only
     assert needed and not [name for name in needed if "__" in name or "rosidl_typesupport" in name]
+
+
+# ---- bags: read as others write them (ros2_bag.py follows the format notes)
+
+bags = pytest.mark.skipif(bool(EMULATOR), reason="the Windows builds have no SQLite, so no bag commands")
+START = 1585866235112411371  # Apr  2 2020 22:23:55.112 UTC
+BAG_TOPICS = [ros2_bag.Topic("/cmd", "velmari_messages/msg/Control"),
+              ros2_bag.Topic("/num", "velmari_messages/msg/Num", [ros2_bag.qos_profile(), ros2_bag.qos_profile(2)])]
+NUM_7 = ENCAPSULATION + struct.pack("<q", 7)
+# 4.005 s: Galactic's ros2 bag info prints the milliseconds without zero padding
+BAG_MESSAGES = [(0, START, ENCAPSULATION + CONTROL_BYTES), (1, START + 1000, NUM_7),
+                (0, START + 4005000000, ENCAPSULATION + CONTROL_BYTES)]
+UTC = dict(os.environ, TZ="UTC")
+
+
+def bag_info_text(folder):
+    size = sum(f.stat().st_size for f in folder.glob("*.db3"))
+    return f"""
+Files:             {folder.name}_0.db3
+                   {folder.name}_1.db3
+Bag size:          {size / 1024:.1f} KiB
+Storage id:        sqlite3
+Duration:          4.5s
+Start:             Apr  2 2020 22:23:55.112 (1585866235.112)
+End:               Apr  2 2020 22:23:59.117 (1585866239.117)
+Messages:          3
+Topic information: Topic: /cmd | Type: velmari_messages/msg/Control | Count: 2 | Serialization Format: cdr
+                   Topic: /num | Type: velmari_messages/msg/Num | Count: 1 | Serialization Format: cdr
+
+"""
+
+
+@bags
+@pytest.mark.parametrize("layout", ["galactic", "humble", "jazzy"])
+def test_bags_of_every_release_read_in_info_echo_and_csv(layout, tmp_path):
+    folder = tmp_path / layout
+    ros2_bag.write_bag(folder, BAG_TOPICS, BAG_MESSAGES, layout, files=2)
+    assert ok("bag", "info", str(folder), env=UTC).text == bag_info_text(folder)
+    assert ok("bag", "echo", str(folder)).text == (
+        f"# /cmd 1585866235.112411371\n{CONTROL_YAML}---\n# /num 1585866235.112412371\nnum: 7\n---\n"
+        f"# /cmd 1585866239.117411371\n{CONTROL_YAML}---\n")
+    rows = ok("bag", "echo", str(folder), "--topic", "cmd", "--csv", "--cpp").text.splitlines()
+    assert rows[0] == "receive_time,header.stamp.sec,header.stamp.nanosec,header.frame_id,valid,throttle,brake," \
+        "steer,mode,gear"
+    assert rows[1:] == [f"{START},1,2,,true,0.5,-1.0,0.25,-2,3", f"{START + 4005000000},1,2,,true,0.5,-1.0,0.25,-2,3"]
+    # without metadata.yaml (a recording killed hard), the files tell the same
+    (folder / "metadata.yaml").unlink()
+    recovered = ok("bag", "info", str(folder), env=UTC)
+    assert recovered.text == bag_info_text(folder) and "has no metadata.yaml" in recovered.err
+
+
+@bags
+def test_bag_csv_quotes_text_and_spells_special_floats_as_pandas_reads_them(tmp_path):
+    frame = 'a,"b"\nc'.encode()
+    control = bytes(8) + struct.pack("<I", len(frame) + 1) + frame + b"\x00\x01" + bytes(-(len(frame) + 14) % 8) + \
+        struct.pack("<dddii", math.nan, -math.inf, 1e-45, 0, 0)
+    ros2_bag.write_bag(tmp_path / "b", BAG_TOPICS[:1], [(0, START, ENCAPSULATION + control)])
+    [header, row] = list(csv.reader(io.StringIO(ok("bag", "echo", str(tmp_path / "b"), "--csv").text)))
+    assert dict(zip(header, row)) == {"receive_time": str(START), "header.stamp.sec": "0", "header.stamp.nanosec": "0",
+                                      "header.frame_id": 'a,"b"\nc', "valid": "true", "throttle": "nan",
+                                      "brake": "-inf", "steer": "1.0e-45", "mode": "0", "gear": "0"}
+
+
+def replace_in(file, old, new):
+    file.write_text(file.read_text().replace(old, new, 1))
+
+
+# (what is done to a good bag, the command, exit code, what the one error line says)
+BAD_BAGS = [
+    (lambda b: b.joinpath("b_1.db3").write_bytes(b.joinpath("b_1.db3").read_bytes()[:5000]), "info", 3,
+     "b_1.db3: database disk image is malformed (the file is truncated or damaged)"),
+    (lambda b: b.joinpath("b_0.db3").write_bytes(b"SQLite format 2\x00" * 300), "echo", 3,
+     "file is not a database (the file is truncated or damaged)"),
+    (lambda b: b.joinpath("b_1.db3").unlink(), "play", 3, "names b_1.db3, which is not in"),
+    (lambda b: b.joinpath("metadata.yaml").write_text("rosbag2_bagfile_information: {version: 4"), "info", 3,
+     "metadata.yaml is not valid bag metadata"),
+    (lambda b: replace_in(b / "metadata.yaml", "\n  message_count: 3\n", "\n"), "info", 3,
+     "has no rosbag2_bagfile_information.message_count"),
+    (lambda b: replace_in(b / "metadata.yaml", "version: 4", "version: 3"), "info", 3,
+     "has version 3; velmsg reads versions 4 to 9"),
+    (lambda b: replace_in(b / "metadata.yaml", "sqlite3", "mcap"), "echo", 3, "names storage 'mcap'"),
+    (lambda b: [f.unlink() for f in b.iterdir()] + [b.joinpath("b_0.mcap").write_bytes(b"\x89MCAP0\r\n")], "info",
+     3, "is a bag of storage mcap: velmsg reads bags of storage sqlite3 (.db3) only"),
+    (lambda b: [f.unlink() for f in b.iterdir()], "info", 3, "is no bag: it has no metadata.yaml and no .db3 file"),
+    (lambda b: replace_in(b / "metadata.yaml", "compression_format: ''", "compression_format: zstd"), "info", 3,
+     "the bag is compressed (zstd"),
+    (lambda b: replace_in(b / "metadata.yaml", "    message_count: 2", "    message_count: 1") or
+     replace_in(b / "metadata.yaml", "message_count: 3", "message_count: 2"), "info", 3,
+     "the counts disagree: metadata.yaml of {bag} counts 1 message on /cmd, its files hold 2"),
+    (lambda b: replace_in(b / "metadata.yaml", "message_count: 3", "message_count: 4"), "play", 3,
+     "counts 4 messages, but its topics' counts add up to 3"),
+    (lambda b: sqlite3.connect(b / "b_1.db3").executescript(
+        "UPDATE messages SET data = x'00010000ff' WHERE topic_id = 10"), "echo", 3,
+     "message 2 of /cmd (received at 1585866239.117411371) does not decode as velmari_messages/msg/Control: "
+     "the bytes do not form"),
+    (lambda b: replace_in(b / "metadata.yaml", "velmari_messages/msg/Control", "nav_msgs/msg/Odometry"), "echo", 3,
+     "unknown package 'nav_msgs'"),
+    (lambda b: sqlite3.connect(b / "b_1.db3").executescript("DROP TABLE topics"), "info", 3, "no such table: topics"),
+    (None, "echo --topic /odom", 3, "the bag has no topic /odom (it has: /cmd, /num)"),
+    (None, "echo --csv", 2, "--csv prints one topic: give it with --topic (the bag has: /cmd, /num)"),
+    (lambda b: b.joinpath("metadata.yaml").unlink(), "play --topics bad//name", 2, "'bad//name' is not a valid ROS 2"),
+]
+
+
+@bags
+@pytest.mark.parametrize("damage,command,code,fragment", BAD_BAGS, ids=[f"{i}-{c[2]}" for i, c in enumerate(BAD_BAGS)])
+def test_bad_bags_give_one_error_line_and_never_a_crash(damage, command, code, fragment, tmp_path):
+    bag = tmp_path / "b"
+    ros2_bag.write_bag(bag, BAG_TOPICS, BAG_MESSAGES, files=2)
+    if damage:
+        damage(bag)
+    result = run("bag", *command.split()[:1], str(bag), *command.split()[1:], "--wait", "0") \
+        if command.startswith("play") else run("bag", *command.split()[:1], str(bag), *command.split()[1:])
+    assert result.code == code, result.err
+    assert result.out == b"" or command == "echo"  # echo prints the messages before a bad one
+    assert fragment.format(bag=bag) in result.err.splitlines()[-1] and "velmsg: error: " in result.err, result.err
+
+
+@bags
+def test_a_bag_of_types_that_are_not_installed_still_shows_its_info(tmp_path):
+    topics = [ros2_bag.Topic("/odom", "nav_msgs/msg/Odometry", [])]
+    ros2_bag.write_bag(tmp_path / "b", topics, [(0, START, b"\x00\x01\x00\x00\x01")])
+    assert "Topic: /odom | Type: nav_msgs/msg/Odometry | Count: 1 |" in ok("bag", "info", str(tmp_path / "b")).text
+
+
+@bags
+@pytest.mark.parametrize("args,fragment", [
+    (["record", "/cmd", "-o", "{tmp}"], "Output folder '{tmp}' already exists."),
+    (["record"], "give the topics to record, or -a for every topic"),
+    (["record", "-a", "/cmd"], "give either topics or -a, not both"),
+    (["record", "-a", "-b", "1000"], "--max-bag-size must be 0 (no splitting) or at least 86016 bytes"),
+    (["record", "-a", "-s", "mcap"], "storage 'mcap' is not one velmsg writes"),
+    (["record", "bad topic"], "is not a valid ROS 2 topic name"),
+    (["play"], "bag is required"),
+    (["play", "x", "-r", "0"], "--rate"),
+    (["frobnicate"], "unknown command 'frobnicate' of velmsg bag, which has: record, play, info, echo"),
+])
+def test_wrong_bag_command_lines_exit_2(args, fragment, tmp_path):
+    result = run("bag", *[a.format(tmp=tmp_path) for a in args])
+    assert result.code == 2 and fragment.format(tmp=tmp_path) in result.err, result.err

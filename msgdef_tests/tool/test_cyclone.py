@@ -8,11 +8,13 @@ Cyclone stays on 127.0.0.1 (CYCLONEDDS_URI below: no multicast, unicast peers
 127.0.0.1), and velmsg too (ROS_LOCALHOST_ONLY unset)."""
 import concurrent.futures
 import os
+import signal
 import subprocess
 import time
 
 import pytest
 
+import ros2_bag
 from test_dds import ENV, message_args
 from velmsg_driver import VELMSG, ok, run, shipped_types
 
@@ -156,3 +158,28 @@ def test_a_cyclone_peer_that_cannot_match_is_named(velmsg_side, peer_side, named
         peer.wait()
     assert named in result.err, result.err
     assert "ROS_LOCALHOST_ONLY=0" not in result.err  # a participant was found: not a network matter
+
+
+def test_bags_go_both_ways_with_cyclone(env, tmp_path):
+    # what a Cyclone publisher sends is recorded as it arrived, and played back to a Cyclone subscriber unchanged
+    topic = "velmsg_cyclone/bag"
+    data = ok("encode", CONTROL, "--fill", "header.frame_id=odom", "--raw", "--out", "-").out
+    recorder = subprocess.Popen([VELMSG, "bag", "record", "-o", str(tmp_path / "rec"), topic],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
+    try:
+        peer = subprocess.run([PEER, "pub", *dds_names(CONTROL, topic), data.hex(), "20"], capture_output=True,
+                              env=env, timeout=30)
+        recorder.send_signal(signal.SIGINT)
+        _, err = recorder.communicate(timeout=20)
+    finally:
+        recorder.kill()
+        recorder.wait()
+    assert (peer.returncode, recorder.returncode) == (0, 0), peer.stderr.decode() + err.decode()
+    _, topics, messages = ros2_bag.read_bag(tmp_path / "rec")
+    assert [m[2].rstrip(b"\0") for m in messages] == [data.rstrip(b"\0")]  # up to DDS's padding to 4 bytes
+    assert [p["reliability"] for p in topics["/" + topic]["offered_qos_profiles"]] == [1]
+    sub = subscriber("cyclone", CONTROL, topic, env, 1)
+    play = run("bag", "play", str(tmp_path / "rec"), "--wait", "10", env=env, timeout=30)
+    out, err = sub.communicate(timeout=30)
+    assert play.code == 0 and sub.returncode == 0, play.err + err.decode()
+    assert bytes.fromhex(out.decode()) == messages[0][2]

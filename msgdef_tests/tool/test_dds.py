@@ -3,13 +3,18 @@ type arrive intact, across the C and C++ flavours; ROS 2 topic names; echo's
 ends. Every participant stays on 127.0.0.1 (ROS_LOCALHOST_ONLY is never 0 here);
 how fast pub finds an echo is measured by bench/velmsg_pub_latency.sh."""
 import os
+import pathlib
 import random
 import signal
+import struct
 import subprocess
+import sys
+import time
 
 import pytest
 
-from velmsg_driver import VELMSG, ok, run, shipped_types
+import ros2_bag
+from velmsg_driver import VELMSG, ok, python_messages, run, shipped_types
 
 MESSAGES, _ = shipped_types()
 COUNT = 5
@@ -227,3 +232,124 @@ def test_echo_refuses_publishers_of_two_types_and_a_short_count_is_a_timeout():
         for pub in pubs:
             pub.send_signal(signal.SIGINT)
             pub.wait(timeout=20)
+
+
+# ---- bags: recorded and played over DDS, read and written by ros2_bag.py on the other side
+
+BENCH = pathlib.Path(__file__).parents[2] / "bench" / "velmsg_bag_record.py"
+NUM = "velmari_messages/msg/Num"
+
+
+def num_bytes(value):
+    return b"\x00\x01\x00\x00" + struct.pack("<q", value)
+
+
+def num_bag(folder, topic, count, gap_ns=1000000, **topic_options):
+    start = time.time_ns()
+    ros2_bag.write_bag(folder, [ros2_bag.Topic(topic, NUM, **topic_options)],
+                       [(0, start + i * gap_ns, num_bytes(i + 1)) for i in range(count)])
+
+
+def test_bag_record_keeps_4_topics_at_1_khz_message_for_message():
+    # the short form of the benchmark (bench/velmsg_bag_record.py), into a new file every second
+    result = subprocess.run([sys.executable, str(BENCH), str(pathlib.Path(VELMSG).parents[1]), "--seconds", "3",
+                             "--split", "1"], capture_output=True, text=True, env=ENV, timeout=180)
+    assert result.returncode == 0, result.stdout + result.stderr
+    assert "12000 published, 12000 recorded, 0 lost, 0 doubled, 0 out of order" in result.stdout
+    assert int(result.stdout.split(" files")[0].split()[-1]) >= 3
+
+
+def test_bag_record_subscribes_as_its_publishers_offer_and_python_reads_the_bag(tmp_path):
+    topics = {"velmsg_test/bag_best_effort": ["--qos-reliability", "best_effort"],
+              "velmsg_test/bag_lasting": ["--qos-durability", "transient_local"]}
+    recorder = subprocess.Popen([VELMSG, "bag", "record", "-o", str(tmp_path / "rec"), *topics],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
+    try:
+        for topic, qos in topics.items():
+            pub = run("pub", topic, "velmari_messages/msg/Control", "header.frame_id=map", "mode=-2", "--times",
+                      "2", "-r", "20", "--wait", "10", *qos, env=ENV, timeout=40)
+            assert pub.code == 0, pub.err
+        time.sleep(0.5)  # best effort: no acknowledgement says the messages arrived
+        recorder.send_signal(signal.SIGTERM)  # stops it as Ctrl-C does
+        out, err = recorder.communicate(timeout=30)
+    finally:
+        recorder.kill()
+        recorder.wait()
+    assert recorder.returncode == 0, err.decode()
+    _, stored_topics, messages = ros2_bag.read_bag(tmp_path / "rec")
+    assert f"recorded {len(messages)} messages on 2 topics" in out.decode()
+    qos = {name: [(p["reliability"], p["durability"]) for p in t["offered_qos_profiles"]]
+           for name, t in stored_topics.items()}
+    assert qos == {"/velmsg_test/bag_best_effort": [(2, 2)], "/velmsg_test/bag_lasting": [(1, 1)]}
+    # best effort may drop a message, never a reliable subscription
+    counts = [sum(1 for m in messages if m[0] == "/" + topic) for topic in topics]
+    assert counts[0] in (1, 2) and counts[1] == 2
+    decoded = python_messages("velmari_messages/msg/Control", [data for _, _, data in messages])
+    assert [(m["header"]["frame_id"], m["mode"]) for m in decoded] == [("map", -2)] * len(messages)
+
+
+def test_bag_play_offers_the_recorded_qos_or_the_default_with_a_warning(tmp_path):
+    lasting = ros2_bag.qos_profile(durability=1)
+    start = time.time_ns()
+    topics = [ros2_bag.Topic("/velmsg_test/play_lasting", NUM, [lasting, lasting]),
+              ros2_bag.Topic("/velmsg_test/play_mixed", NUM, [ros2_bag.qos_profile(), ros2_bag.qos_profile(2)])]
+    ros2_bag.write_bag(tmp_path / "src", topics, [(t, start + i * 10000000 + t, num_bytes(i)) for i in range(3)
+                                                  for t in range(2)])
+    # a transient local subscriber matches only a transient local writer
+    echo = subprocess.Popen([VELMSG, "echo", "velmsg_test/play_lasting", NUM, "--qos-durability", "transient_local",
+                             "--count", "3", "--timeout", "20"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            env=ENV)
+    try:
+        play = run("bag", "play", str(tmp_path / "src"), "--wait", "10", "-r", "2", env=ENV, timeout=40)
+        out, err = echo.communicate(timeout=30)
+    finally:
+        echo.kill()
+        echo.wait()
+    assert play.code == 0 and play.text == "played 6 messages\n", play.err
+    assert "/velmsg_test/play_mixed was recorded with publishers that offered different QoS; playing it with the " \
+        "default QoS (reliable, volatile)" in play.err and "play_lasting was" not in play.err
+    assert (echo.returncode, out) == (0, b"num: 0\n---\nnum: 1\n---\nnum: 2\n---\n"), err
+
+
+def test_bag_recording_killed_hard_keeps_every_batch_it_committed(tmp_path):
+    num_bag(tmp_path / "src", "/velmsg_test/killed", 300)
+    recorder = subprocess.Popen([VELMSG, "bag", "record", "-o", str(tmp_path / "rec"), "velmsg_test/killed"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=ENV)
+    try:
+        ok("bag", "play", str(tmp_path / "src"), "--wait", "10", env=ENV, timeout=40)
+        time.sleep(1.2)  # batches are committed at least once a second
+    finally:
+        recorder.kill()
+        recorder.wait()
+    assert not (tmp_path / "rec" / "metadata.yaml").exists()
+    info = ok("bag", "info", str(tmp_path / "rec"))
+    assert "Messages:          300\n" in info.text and "has no metadata.yaml" in info.err
+    assert ok("bag", "echo", str(tmp_path / "rec")).text.count("---\n") == 300
+    _, _, messages = ros2_bag.read_bag(tmp_path / "rec", metadata=False, finished=False)
+    assert [m["num"] for m in python_messages(NUM, [data for _, _, data in messages])] == list(range(1, 301))
+
+
+def test_bag_recording_that_fills_its_disk_fails_clearly_and_keeps_what_it_committed(tmp_path):
+    # a file size limit stands in for a full disk: the log cannot grow past 600 KiB, a few batches
+    start = time.time_ns()
+    control = b"\x00\x01\x00\x00" + bytes(8) + struct.pack("<I", 2001) + b"f" * 2000 + bytes(48)
+    ros2_bag.write_bag(tmp_path / "src", [ros2_bag.Topic("/velmsg_test/full", "velmari_messages/msg/Control")],
+                       [(0, start + i * 5000000, control) for i in range(400)])
+    recorder = subprocess.Popen(["bash", "-c", f'ulimit -f 600; exec "{VELMSG}" bag record -o {tmp_path / "rec"} '
+                                 "velmsg_test/full --duration 30"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                env=ENV)
+    try:
+        play = run("bag", "play", str(tmp_path / "src"), "--wait", "10", env=ENV, timeout=40)
+        out, err = recorder.communicate(timeout=40)
+    finally:
+        recorder.kill()
+        recorder.wait()
+    assert play.code == 0, play.err
+    assert recorder.returncode == 1, err.decode()
+    [line] = err.decode().splitlines()
+    assert "reached its size limit" in line and "messages committed before" in line, line
+    kept = int(line.split("the bag keeps the ")[1].split()[0])
+    assert 0 < kept < 400
+    assert f"Messages:          {kept}\n" in ok("bag", "info", str(tmp_path / "rec")).text
+    info, _, messages = ros2_bag.read_bag(tmp_path / "rec", finished=False)
+    assert [data for _, _, data in messages] == [control] * kept

@@ -2,8 +2,10 @@
 import os
 import pathlib
 import re
+import json
 import shlex
 import subprocess
+import sys
 
 VELMSG = os.environ.get("VELMSG", "velmsg")
 # A Windows build: velmsg runs under this emulator (Wine) and objdump reads its imports.
@@ -94,3 +96,28 @@ def yaml_assignments(yaml_text):
             value = value[1:-1].replace("''", "'")
         assignments.append(".".join(path + [key]) + "=" + value)
     return assignments
+
+
+# Decodes hex lines with the packages' Python classes, in a Python of its own:
+# their extension modules may want the sanitizer runtimes preloaded.
+PYTHON_DECODE = """
+import importlib, json, sys
+from msgdef_py.serialization import deserialize_message
+def plain(m):
+    fields = getattr(type(m), 'get_fields_and_field_types', None)
+    return {f: plain(getattr(m, f)) for f in fields()} if fields else m
+package, folder, name = sys.argv[1].split('/')
+cls = getattr(importlib.import_module(package + '.' + folder), name)
+for line in sys.stdin:
+    print(json.dumps(plain(deserialize_message(bytes.fromhex(line), cls))))
+"""
+
+
+def python_messages(type_name, blobs):
+    """The messages as the Python classes read them: nested dicts of field values."""
+    env = dict(os.environ)
+    if os.environ.get("VELMSG_PYTHON_PRELOAD"):
+        env.update(LD_PRELOAD=os.environ["VELMSG_PYTHON_PRELOAD"], ASAN_OPTIONS="detect_leaks=0")
+    out = subprocess.run([sys.executable, "-c", PYTHON_DECODE, type_name], input="".join(b.hex() + "\n" for b in blobs),
+                         capture_output=True, text=True, check=True, env=env).stdout
+    return [json.loads(line) for line in out.splitlines()]

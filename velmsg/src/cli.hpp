@@ -70,6 +70,7 @@ using Commands = std::map<const CLI::App *, std::function<int(const Arguments &)
 void add_message_commands(CLI::App & app, Arguments & args, Commands & commands);  // list show encode decode
 void add_topic_commands(CLI::App & app, Arguments & args, Commands & commands);  // pub echo topic
 void add_interface_commands(CLI::App & app, Arguments & args, Commands & commands);  // interface
+void add_bag_commands(CLI::App & app, Arguments & args, Commands & commands);  // bag (bag_command.cpp)
 
 // A command with its one-line help and its examples.
 CLI::App * command(CLI::App & parent, const char * name, const char * what, const char * examples);

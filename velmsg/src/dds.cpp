@@ -25,6 +25,11 @@ bool localhost_only_from_environment()
           "'");
 }
 
+void configure_participant(dds::DomainParticipantQos & qos)
+{
+  TopicParticipant::configure(qos);
+}
+
 uint32_t domain_from_environment()
 {
   const char * text = std::getenv("ROS_DOMAIN_ID");

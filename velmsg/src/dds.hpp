@@ -14,8 +14,14 @@
 #include "message_type.hpp"
 #include "topic_name.hpp"
 
+namespace eprosima::fastdds::dds {class DomainParticipantQos;}
+
 namespace velmsg
 {
+
+// The settings of every participant of velmsg: loopback only unless
+// ROS_LOCALHOST_ONLY=0, frequent announcements.
+void configure_participant(eprosima::fastdds::dds::DomainParticipantQos & qos);
 
 // ROS_DOMAIN_ID, 0 when unset.
 uint32_t domain_from_environment();

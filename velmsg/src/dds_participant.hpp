@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -132,54 +133,53 @@ private:
   std::map<void *, std::unique_ptr<Message>> created_;
 };
 
-// Any type by its DDS name, its samples kept as the bytes that arrived
-// (encapsulation header included), never decoded: for the tools that measure
-// or store messages rather than read them.
+// A serialized message exactly as DDS carries it, the encapsulation header first.
+struct RawMessage
+{
+  std::vector<uint8_t> bytes;
+};
+
+// Any type under its DDS name: the payload's bytes pass through unchanged,
+// never decoded, for the tools that measure, store or replay messages.
 class RawTopicType : public dds::TopicDataType
 {
 public:
-  explicit RawTopicType(const std::string & dds_type_name)
+  explicit RawTopicType(const std::string & dds_name)
   {
-    setName(dds_type_name.c_str());
-    m_typeSize = 1 << 12;  // payloads grow as needed; see the reader's memory policy
+    setName(dds_name.c_str());
+    m_typeSize = 1 << 12;  // payloads grow as needed: see the memory policy of the endpoints
     m_isGetKeyDefined = false;
     auto_fill_type_object(false);
     auto_fill_type_information(false);
   }
 
-  bool serialize(void *, eprosima::fastrtps::rtps::SerializedPayload_t *) override {return false;}
+  bool serialize(void * data, eprosima::fastrtps::rtps::SerializedPayload_t * payload) override
+  {
+    const std::vector<uint8_t> & bytes = static_cast<RawMessage *>(data)->bytes;
+    if (bytes.size() > payload->max_size) {
+      return false;
+    }
+    std::memcpy(payload->data, bytes.data(), bytes.size());
+    payload->length = static_cast<uint32_t>(bytes.size());
+    payload->encapsulation = bytes.size() > 1 && bytes[1] == 0 ? CDR_BE : CDR_LE;
+    return true;
+  }
 
   bool deserialize(eprosima::fastrtps::rtps::SerializedPayload_t * payload, void * data) override
   {
-    auto & bytes = *static_cast<std::vector<uint8_t> *>(data);
-    bytes.assign(payload->data, payload->data + payload->length);
+    static_cast<RawMessage *>(data)->bytes.assign(payload->data, payload->data + payload->length);
     return true;
   }
 
   std::function<uint32_t()> getSerializedSizeProvider(void * data) override
   {
-    return [data] {return static_cast<uint32_t>(static_cast<std::vector<uint8_t> *>(data)->size());};
+    return [data] {return static_cast<uint32_t>(static_cast<RawMessage *>(data)->bytes.size());};
   }
 
-  void * createData() override {return new std::vector<uint8_t>();}
-  void deleteData(void * data) override {delete static_cast<std::vector<uint8_t> *>(data);}
+  void * createData() override {return new RawMessage();}
+  void deleteData(void * data) override {delete static_cast<RawMessage *>(data);}
   bool getKey(void *, eprosima::fastrtps::rtps::InstanceHandle_t *, bool) override {return false;}
 };
-
-// "velmari_messages::msg::dds_::Control_" as ROS 2 names it, "velmari_messages/msg/Control";
-// a name outside the ROS 2 conventions as it is.
-inline std::string ros_type_name(const std::string & dds_name)
-{
-  size_t marker = dds_name.rfind("::dds_::");
-  if (marker == std::string::npos || dds_name.back() != '_') {
-    return dds_name;
-  }
-  std::string scope = dds_name.substr(0, marker);
-  for (size_t at; (at = scope.find("::")) != std::string::npos; ) {
-    scope.replace(at, 2, "/");
-  }
-  return scope + "/" + dds_name.substr(marker + 8, dds_name.size() - marker - 9);
-}
 
 // An endpoint of another participant, as discovery announced it.
 struct RemoteEndpoint
@@ -312,6 +312,20 @@ public:
   {
     auto factory = dds::DomainParticipantFactory::get_instance();
     dds::DomainParticipantQos qos = dds::PARTICIPANT_QOS_DEFAULT;
+    configure(qos);
+    participant_.reset(factory->create_participant(domain_from_environment(), qos, &log_,
+      dds::StatusMask::none()));
+    if (!participant_) {
+      throw failure("cannot create a DDS participant on domain " +
+              std::to_string(domain_from_environment()));
+    }
+    // Before any endpoint of its own exists: the log keeps the others' alone.
+    log_.ignore_participant(participant_->guid().guidPrefix);
+  }
+
+  // The settings of every participant of velmsg.
+  static void configure(dds::DomainParticipantQos & qos)
+  {
     qos.name("velmsg");
     if (localhost_only_from_environment()) {
       restrict_to_loopback(qos);
@@ -322,14 +336,6 @@ public:
     // of a second, rather than in up to 3 s (Fast-DDS's default period).
     qos.wire_protocol().builtin.discovery_config.leaseDuration_announcementperiod =
       eprosima::fastrtps::Duration_t(kAnnouncementPeriod_s);
-    participant_.reset(factory->create_participant(domain_from_environment(), qos, &log_,
-      dds::StatusMask::none()));
-    if (!participant_) {
-      throw failure("cannot create a DDS participant on domain " +
-              std::to_string(domain_from_environment()));
-    }
-    // Before any endpoint of its own exists: the log keeps the others' alone.
-    log_.ignore_participant(participant_->guid().guidPrefix);
   }
 
   // The topic of a type; the type registered on first use.

@@ -138,11 +138,11 @@ void measure_topic(const TopicName & topic, Measure measure, unsigned window, st
   auto next_report = Clock::now() + std::chrono::seconds(1);
   while (!interrupted) {
     reader->wait_for_unread_message(eprosima::fastrtps::Duration_t(0.05));
-    std::vector<uint8_t> bytes;
+    RawMessage message;
     dds::SampleInfo info;
-    while (reader->take_next_sample(&bytes, &info) == ReturnCode_t::RETCODE_OK) {
+    while (reader->take_next_sample(&message, &info) == ReturnCode_t::RETCODE_OK) {
       if (info.valid_data) {
-        recent.emplace_back(Clock::now(), bytes.size());
+        recent.emplace_back(Clock::now(), message.bytes.size());
         ++arrived;
         if (recent.size() > window) {
           recent.pop_front();

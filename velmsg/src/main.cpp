@@ -60,6 +60,9 @@ const char * const kOverview =
   "too (ROS 2 nodes started with ROS_LOCALHOST_ONLY=1); ROS_LOCALHOST_ONLY=0: every\n"
   "interface, with Fast-DDS's default transports and multicast discovery.\n"
   "\n"
+  "Bags: velmsg bag record|play|info|echo, in the sqlite3 format of ROS 2 Galactic's\n"
+  "ros2 bag (velmsg bag --help).\n"
+  "\n"
   "Exit codes:\n"
   "  0  success\n"
   "  1  system failure: a library that does not load, I/O or DDS errors\n"
@@ -131,6 +134,7 @@ int run(int argc, char ** argv)
   add_message_commands(app, args, commands);
   add_topic_commands(app, args, commands);
   add_interface_commands(app, args, commands);
+  add_bag_commands(app, args, commands);
 
   if (argc < 2) {
     std::cerr << app.help();

@@ -57,4 +57,30 @@ TopicName resolve_topic(std::string_view name)
   return {ros, "rt" + ros};
 }
 
+std::string ros_type_name(const std::string & dds_name)
+{
+  size_t marker = dds_name.rfind("::dds_::");
+  if (marker == std::string::npos || dds_name.back() != '_') {
+    return dds_name;
+  }
+  std::string scope = dds_name.substr(0, marker);
+  for (size_t at; (at = scope.find("::")) != std::string::npos; ) {
+    scope.replace(at, 2, "/");
+  }
+  return scope + "/" + dds_name.substr(marker + 8, dds_name.size() - marker - 9);
+}
+
+std::string dds_type_name(const std::string & ros_name)
+{
+  size_t last = ros_name.rfind('/');
+  if (last == std::string::npos || last == 0) {
+    return ros_name;
+  }
+  std::string scope = ros_name.substr(0, last);
+  for (size_t at; (at = scope.find('/')) != std::string::npos; ) {
+    scope.replace(at, 1, "::");
+  }
+  return scope + "::dds_::" + ros_name.substr(last + 1) + "_";
+}
+
 }  // namespace velmsg

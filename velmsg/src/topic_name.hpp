@@ -18,4 +18,11 @@ struct TopicName
 // names gives a usage error that says which.
 TopicName resolve_topic(std::string_view name);
 
+// "velmari_messages::msg::dds_::Control_" as ROS 2 names it, "velmari_messages/msg/Control";
+// a name outside the ROS 2 conventions as it is.
+std::string ros_type_name(const std::string & dds_name);
+
+// The reverse: "velmari_messages/msg/Control" travels as "velmari_messages::msg::dds_::Control_".
+std::string dds_type_name(const std::string & ros_name);
+
 }  // namespace velmsg
