@@ -272,16 +272,19 @@ TEST_F(Injected, NoStorageForTheCFrameIdFailsTheHeaderAndStopsTheMessage)
   written.msg.gear = 4;
   const Bytes bytes = c_bytes(written.msg);
 
-  CMessage<velmari_messages__msg__Control> read;
-  set_string(read.msg.header.frame_id, "old");
-  read.msg.gear = -1;
-  fail_allocation = true;
-  Stream in(bytes);
-  EXPECT_FALSE(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())->cdr_deserialize(
-      in.cdr, &read.msg));
-  fail_allocation = false;
-  EXPECT_STREQ(read.msg.header.frame_id.data, "old");
-  EXPECT_EQ(read.msg.gear, -1);
+  // Shorter or longer than the text read: the buffer is made exactly its size.
+  for (const char * old : {"old", "an old frame id, longer"}) {
+    CMessage<velmari_messages__msg__Control> read;
+    set_string(read.msg.header.frame_id, old);
+    read.msg.gear = -1;
+    fail_allocation = true;
+    Stream in(bytes);
+    EXPECT_FALSE(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())->cdr_deserialize(
+        in.cdr, &read.msg));
+    fail_allocation = false;
+    EXPECT_STREQ(read.msg.header.frame_id.data, old);
+    EXPECT_EQ(read.msg.gear, -1);
+  }
 }
 
 TEST_F(Injected, CSerializerFetchesTheHeaderHandleOnEveryCall)
