@@ -208,20 +208,37 @@ inline bool read_string(eprosima::fastcdr::Cdr & cdr, std::string & s)
 // does, holding exactly the text and its NUL (capacity == size + 1), which
 // middleware that walks the introspection tables relies on: the buffer is
 // reused when it has that size, made so otherwise. False, with the old
-// value, when the storage cannot be had.
+// value, when the storage cannot be had (but for the text without a NUL of
+// the next comment).
 inline bool read_string(eprosima::fastcdr::Cdr & cdr, rosidl_runtime_c__String & s)
 {
   StringPrefix prefix(cdr);
-  if (!prefix.length) {
-    if (s.data && s.capacity == 1) {
-      s.data[0] = '\0';
-      s.size = 0;
+  const std::uint32_t length = prefix.length;
+  if (s.data && s.capacity == length && length) {
+    // The buffer of a text of this length and its NUL, as a message read
+    // before leaves it: the bytes go straight in.
+    try {
+      cdr.deserializeArray(s.data, length);
+    } catch (const eprosima::fastcdr::exception::NotEnoughMemoryException &) {
+      cdr.setState(prefix.before);
+      throw;
+    }
+    if (s.data[length - 1] == '\0') {
+      s.size = length - 1;
       return true;
     }
-    return rosidl_runtime_c__String__assignn(&s, "", 0);
+    // No NUL on the wire: the text needs one byte more, taken from the bytes
+    // as they lie in the stream. Without it the buffer keeps the text but
+    // its last byte, and the read fails.
+    if (rosidl_runtime_c__String__assignn(&s, cdr.getCurrentPosition() - length, length)) {
+      return true;
+    }
+    s.data[length - 1] = '\0';
+    s.size = length - 1;
+    return false;
   }
-  const char * bytes = skip_bytes(cdr, prefix);
-  const std::size_t size = text_size(prefix.length, bytes[prefix.length - 1]);
+  const char * bytes = length ? skip_bytes(cdr, prefix) : "";
+  const std::size_t size = length ? text_size(length, bytes[length - 1]) : 0;
   if (!s.data || s.capacity != size + 1) {
     return rosidl_runtime_c__String__assignn(&s, bytes, size);
   }
