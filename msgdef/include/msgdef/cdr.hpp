@@ -65,37 +65,31 @@ constexpr std::size_t after_string(std::size_t offset, std::size_t length)
 // Primitives, one stream operation each. -------------------------------------
 
 template<class T>
-eprosima::fastcdr::Cdr & write_value(eprosima::fastcdr::Cdr & cdr, const T & field)
+void write_value(eprosima::fastcdr::Cdr & cdr, const T & field)
 {
   if constexpr (std::is_same_v<T, bool>) {
     // C code may leave any byte in a bool; loading it as a bool is undefined
     // and Fast-CDR would write the raw byte. Write its truth value instead.
     std::uint8_t byte;
     std::memcpy(&byte, &field, 1);
-    return cdr.serialize(byte != 0);
+    cdr.serialize(byte != 0);
   } else if constexpr (std::is_same_v<T, std::uint8_t>) {
-    return cdr.serialize(static_cast<char>(field));  // one octet, a number, not text
+    cdr.serialize(static_cast<char>(field));  // one octet, a number, not text
   } else {
-    return cdr.serialize(field);
+    cdr.serialize(field);
   }
 }
 
 template<class T>
-eprosima::fastcdr::Cdr & read_value(eprosima::fastcdr::Cdr & cdr, T & field)
+void read_value(eprosima::fastcdr::Cdr & cdr, T & field)
 {
-  if constexpr (std::is_same_v<T, bool>) {
+  if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, std::uint8_t>) {
     // Fast-CDR's bool read throws on bytes other than 0 and 1; any non-zero is true.
     char byte;
-    eprosima::fastcdr::Cdr & stream = cdr.deserialize(byte);
-    field = byte != 0;
-    return stream;
-  } else if constexpr (std::is_same_v<T, std::uint8_t>) {
-    char byte;
-    eprosima::fastcdr::Cdr & stream = cdr.deserialize(byte);
-    field = static_cast<std::uint8_t>(byte);
-    return stream;
+    cdr.deserialize(byte);
+    field = std::is_same_v<T, bool> ? T(byte != 0) : static_cast<T>(byte);
   } else {
-    return cdr.deserialize(field);
+    cdr.deserialize(field);
   }
 }
 
@@ -162,22 +156,32 @@ inline std::size_t text_size(std::uint32_t length, char last)
   return length - (last == '\0' ? 1u : 0u);
 }
 
-// Steps over the bytes, proving them there a bounded piece at a time, and
-// returns where they lie in the stream's buffer: no allocation of the size
-// the prefix claims before the bytes are known to be there.
-inline const char * skip_bytes(eprosima::fastcdr::Cdr & cdr, StringPrefix & prefix)
+// One stream read of `size` bytes of the string into `to`: the stream checks
+// them against the end of the data before it copies anything (a jump would
+// grow a growable buffer instead). Where they are not all there, it goes
+// back before the prefix and raises, as Fast-CDR's own string read does.
+inline void read_bytes(
+  eprosima::fastcdr::Cdr & cdr, StringPrefix & prefix, char * to, std::uint32_t size)
 {
-  const char * bytes = cdr.getCurrentPosition();
   try {
-    char piece[256];
-    for (std::uint32_t left = prefix.length; left; ) {
-      const std::uint32_t size = left < sizeof piece ? left : sizeof piece;
-      cdr.deserializeArray(piece, size);
-      left -= size;
-    }
+    cdr.deserializeArray(to, size);
   } catch (const eprosima::fastcdr::exception::NotEnoughMemoryException &) {
     cdr.setState(prefix.before);
     throw;
+  }
+}
+
+// Steps over the bytes, proving them there a bounded piece at a time, and
+// returns where they lie in the stream's buffer: nothing of the size the
+// prefix claims is made before the bytes are known to be there.
+inline const char * skip_bytes(eprosima::fastcdr::Cdr & cdr, StringPrefix & prefix)
+{
+  const char * bytes = cdr.getCurrentPosition();
+  char piece[256];
+  for (std::uint32_t left = prefix.length; left; ) {
+    const std::uint32_t size = left < sizeof piece ? left : sizeof piece;
+    read_bytes(cdr, prefix, piece, size);
+    left -= size;
   }
   return bytes;
 }
@@ -207,9 +211,9 @@ inline bool read_string(eprosima::fastcdr::Cdr & cdr, std::string & s)
 // Reads into the C string and leaves it as rosidl_runtime_c__String__assignn
 // does, holding exactly the text and its NUL (capacity == size + 1), which
 // middleware that walks the introspection tables relies on: the buffer is
-// reused when it has that size, made so otherwise. False, with the old
-// value, when the storage cannot be had (but for the text without a NUL of
-// the next comment).
+// reused when it has that size, made so otherwise. False when the storage
+// cannot be had, with the old value (a text that comes without its NUL into
+// a buffer of its length: that text but its last byte).
 inline bool read_string(eprosima::fastcdr::Cdr & cdr, rosidl_runtime_c__String & s)
 {
   StringPrefix prefix(cdr);
@@ -217,19 +221,13 @@ inline bool read_string(eprosima::fastcdr::Cdr & cdr, rosidl_runtime_c__String &
   if (s.data && s.capacity == length && length) {
     // The buffer of a text of this length and its NUL, as a message read
     // before leaves it: the bytes go straight in.
-    try {
-      cdr.deserializeArray(s.data, length);
-    } catch (const eprosima::fastcdr::exception::NotEnoughMemoryException &) {
-      cdr.setState(prefix.before);
-      throw;
-    }
+    read_bytes(cdr, prefix, s.data, length);
     if (s.data[length - 1] == '\0') {
       s.size = length - 1;
       return true;
     }
-    // No NUL on the wire: the text needs one byte more, taken from the bytes
-    // as they lie in the stream. Without it the buffer keeps the text but
-    // its last byte, and the read fails.
+    // No NUL on the wire: the text needs one byte more, and is taken again
+    // from the bytes as they lie in the stream.
     if (rosidl_runtime_c__String__assignn(&s, cdr.getCurrentPosition() - length, length)) {
       return true;
     }
