@@ -316,7 +316,7 @@ constexpr auto kHostEndianness = eprosima::fastcdr::Cdr::BIG_ENDIANNESS;
 constexpr auto kHostEndianness = eprosima::fastcdr::Cdr::LITTLE_ENDIANNESS;
 #endif
 
-// The unsigned integer of a width, for array operations and byte swaps.
+// The integer of a width, whose array reads a block.
 template<std::size_t W>
 using unit_t = std::conditional_t<W == 1, char, std::conditional_t<W == 2, std::int16_t,
     std::conditional_t<W == 4, std::int32_t, std::int64_t>>>;
