@@ -441,6 +441,19 @@ MSGDEF_CDR_INLINE void load_block(S & msg, const char * block, bool swap, std::i
   (load<Table, First, First + I>(msg, block, swap), ...);
 }
 
+// One array read: false, with nothing read, where the data ends within it.
+// (Not forced inline: MSVC does not inline a function that catches.)
+template<class Unit>
+inline bool read_array(eprosima::fastcdr::Cdr & cdr, Unit * to, std::size_t count)
+{
+  try {
+    cdr.deserializeArray(to, count);
+    return true;
+  } catch (const eprosima::fastcdr::exception::NotEnoughMemoryException &) {
+    return false;
+  }
+}
+
 // One array read for the whole block: the stream checks it against the end
 // of the data and keeps the unit's width, as the last field's read would.
 // Where the bytes are the fields' own, in place, they are read into the
@@ -453,23 +466,23 @@ MSGDEF_CDR_INLINE void read_block(eprosima::fastcdr::Cdr & cdr, S & msg)
   constexpr Placement p = Plans<Table>::read[First];
   using Unit = unit_t<p.unit>;
   using Fields = std::make_index_sequence<p.last + 1 - First>;
-  try {
-    if constexpr (p.direct) {
-      char * in_place = reinterpret_cast<char *>(&msg) + Plans<Table>::shapes[First].offset;
-      cdr.deserializeArray(reinterpret_cast<Unit *>(in_place), p.bytes / p.unit);
-      return;
-    } else {
-      Unit copy[p.bytes / p.unit];
-      cdr.deserializeArray(copy, p.bytes / p.unit);
-      const char * block = reinterpret_cast<const char *>(copy);
-      if (cdr.endianness() == kHostEndianness) {
-        load_block<Table, First>(msg, block, false, Fields());
-      } else {
-        load_block<Table, First>(msg, block, true, Fields());
-      }
+  if constexpr (p.direct) {
+    char * in_place = reinterpret_cast<char *>(&msg) + Plans<Table>::shapes[First].offset;
+    if (!read_array(cdr, reinterpret_cast<Unit *>(in_place), p.bytes / p.unit)) {
+      read_ops<Table, First>(cdr, msg, Fields());
     }
-  } catch (const eprosima::fastcdr::exception::NotEnoughMemoryException &) {
-    read_ops<Table, First>(cdr, msg, Fields());
+  } else {
+    Unit copy[p.bytes / p.unit];
+    if (!read_array(cdr, copy, p.bytes / p.unit)) {
+      read_ops<Table, First>(cdr, msg, Fields());
+      return;
+    }
+    const char * block = reinterpret_cast<const char *>(copy);
+    if (cdr.endianness() == kHostEndianness) {
+      load_block<Table, First>(msg, block, false, Fields());
+    } else {
+      load_block<Table, First>(msg, block, true, Fields());
+    }
   }
 }
 
