@@ -175,7 +175,7 @@ bool write(const typename F::Members & members, const void * msg, eprosima::fast
     } else if (!with_primitive(row.type_id_, [&](auto type) {
         using T = decltype(type);
         if constexpr (std::is_same_v<T, bool>) {
-          cdr.serialize(static_cast<uint16_t>(load<uint8_t>(at) != 0));
+          cdr.serialize(load<uint8_t>(at) != 0);
         } else {
           cdr.serialize(load<T>(at));
         }

@@ -1,6 +1,7 @@
 // Heap use of the deserializers: none when every string of the message
-// already has room for the text read, in both flavours; exactly the one
-// enlargement otherwise. This executable counts every call of the rcutils
+// already has room for the text read (a C string: exactly its room, as
+// rosidl_runtime_c__String__assignn leaves it); exactly the one reallocation
+// otherwise. This executable counts every call of the rcutils
 // default allocator (the C strings' storage) and of operator new (the C++
 // strings'), wherever in the process they come from. The default allocator
 // also puts a guard byte after every block it hands out, so that a C string
@@ -112,13 +113,29 @@ HeapCalls heap_calls(F && f)
 
 const std::string kLong(40, 'L');  // beyond any small-string buffer
 
+// The C strings of a message, nested ones included.
+template<class M>
+void c_strings(M & msg, std::vector<rosidl_runtime_c__String *> & strings)
+{
+  msgdef::for_each(fields_of(msg), [&](const auto & f) {
+      auto & member = msg.*f.member;
+      using T = std::decay_t<decltype(member)>;
+      if constexpr (std::is_same_v<T, rosidl_runtime_c__String>) {
+        strings.push_back(&member);
+      } else if constexpr (!std::is_arithmetic_v<T>) {
+        c_strings(member, strings);
+      }
+    });
+}
+
 TEST(Allocations, NoneWhenTheStringsFitTheirBuffersInBothFlavours)
 {
   for_each_type([](auto t) {
       using T = decltype(t);
       SCOPED_TRACE(T::name);
       // Read into a message whose strings held a longer, an equally long and
-      // a shorter text than the one read; only the last may need more room.
+      // a shorter text than the one read: a C++ string keeps its larger
+      // buffer, a C string is made exactly as large as the text and its NUL.
       for (const std::string & before : {kLong + "x", kLong, std::string("short")}) {
         for (const std::string & text : {kLong, std::string("base_link"), std::string()}) {
           if (text.size() > before.size()) {
@@ -131,13 +148,19 @@ TEST(Allocations, NoneWhenTheStringsFitTheirBuffersInBothFlavours)
 
           CMessage<typename T::c_type> c;
           fill(c.msg, before);
+          std::vector<rosidl_runtime_c__String *> strings;
+          c_strings(c.msg, strings);
           Stream c_in(bytes);
           const HeapCalls c_calls = heap_calls([&] {
                 ASSERT_TRUE(callbacks_of(T::c_handle())->cdr_deserialize(c_in.cdr, &c.msg));
               });
-          EXPECT_EQ(c_calls.rcutils, 0);
+          EXPECT_EQ(c_calls.rcutils, text.size() == before.size() ? 0 : int(strings.size()));
           EXPECT_EQ(c_calls.new_, 0);
           EXPECT_TRUE(T::are_equal(&c.msg, &written.msg));
+          for (const rosidl_runtime_c__String * read : strings) {
+            EXPECT_EQ(read->capacity, read->size + 1);
+            EXPECT_EQ(read->data[read->capacity], kGuard) << "a byte written past the buffer";
+          }
 
           typename T::cpp_type cpp;
           fill(cpp, before);

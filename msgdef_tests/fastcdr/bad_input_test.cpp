@@ -127,14 +127,19 @@ TEST(ForgedLength, RaisesWithoutAllocatingAndKeepsTheFrameId)
 
 TEST(ForgedLength, AStringWithoutItsNulReadsAllItsBytes)
 {
-  // Length 3 and the bytes "abc" with no terminating NUL: taken as they are.
+  // Length 3 and the bytes "abc" with no terminating NUL: taken as they are,
+  // into a C string of any buffer (here of 1 byte, and of exactly 3).
   Bytes bytes = forged_header(3, 0);
   bytes.insert(bytes.end(), {'a', 'b', 'c'});
-  CMessage<std_msgs__msg__Header> c;
-  Stream c_in(bytes);
-  ASSERT_TRUE(
-    callbacks_of(Traits<std_msgs__msg__Header>::c_handle())->cdr_deserialize(c_in.cdr, &c.msg));
-  EXPECT_STREQ(c.msg.frame_id.data, "abc");
+  for (const char * before : {"", "xy"}) {
+    CMessage<std_msgs__msg__Header> c;
+    set_string(c.msg.frame_id, before);
+    Stream c_in(bytes);
+    ASSERT_TRUE(
+      callbacks_of(Traits<std_msgs__msg__Header>::c_handle())->cdr_deserialize(c_in.cdr, &c.msg));
+    EXPECT_STREQ(c.msg.frame_id.data, "abc");
+    EXPECT_EQ(c.msg.frame_id.capacity, 4u);
+  }
   std_msgs::msg::Header cpp;
   Stream cpp_in(bytes);
   ASSERT_TRUE(std_msgs::msg::typesupport_fastrtps_cpp::cdr_deserialize(cpp_in.cdr, cpp));

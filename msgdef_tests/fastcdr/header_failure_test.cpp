@@ -272,16 +272,36 @@ TEST_F(Injected, NoStorageForTheCFrameIdFailsTheHeaderAndStopsTheMessage)
   written.msg.gear = 4;
   const Bytes bytes = c_bytes(written.msg);
 
-  CMessage<velmari_messages__msg__Control> read;
-  set_string(read.msg.header.frame_id, "old");
-  read.msg.gear = -1;
+  // Shorter or longer than the text read: the buffer is made exactly its size.
+  for (const char * old : {"old", "an old frame id, longer"}) {
+    CMessage<velmari_messages__msg__Control> read;
+    set_string(read.msg.header.frame_id, old);
+    read.msg.gear = -1;
+    fail_allocation = true;
+    Stream in(bytes);
+    EXPECT_FALSE(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())->cdr_deserialize(
+        in.cdr, &read.msg));
+    fail_allocation = false;
+    EXPECT_STREQ(read.msg.header.frame_id.data, old);
+    EXPECT_EQ(read.msg.gear, -1);
+  }
+  // A text without its NUL, read into a buffer of its length: the bytes went
+  // straight in, and the one more byte for the NUL cannot be had.
+  Bytes no_nul = bytes;
+  no_nul.resize(12);
+  for (const char c : {'a', 'b', 'c'}) {
+    no_nul.push_back(static_cast<unsigned char>(c));
+  }
+  no_nul[8] = 3;  // the length prefix
+  CMessage<std_msgs__msg__Header> header;
+  set_string(header.msg.frame_id, "xy");
   fail_allocation = true;
-  Stream in(bytes);
-  EXPECT_FALSE(callbacks_of(Traits<velmari_messages__msg__Control>::c_handle())->cdr_deserialize(
-      in.cdr, &read.msg));
+  Stream in(no_nul);
+  EXPECT_FALSE(callbacks_of(Traits<std_msgs__msg__Header>::c_handle())->cdr_deserialize(
+      in.cdr, &header.msg));
   fail_allocation = false;
-  EXPECT_STREQ(read.msg.header.frame_id.data, "old");
-  EXPECT_EQ(read.msg.gear, -1);
+  EXPECT_STREQ(header.msg.frame_id.data, "ab") << "the text but its last byte";
+  EXPECT_EQ(header.msg.frame_id.size, 2u);
 }
 
 TEST_F(Injected, CSerializerFetchesTheHeaderHandleOnEveryCall)

@@ -1,8 +1,10 @@
 // Fuzz target: the Fast-CDR readers of every message type, C and C++.
 //
 // Input: a choice byte (bit 0: the bytes start with the encapsulation header;
-// the rest: the type), then the bytes. Both readers must agree on whether
-// the bytes are a message; when they are, the message must write back to
+// the rest: the type and a number of bytes read one by one before the
+// message), then the bytes. Both readers must read what Fast-CDR's own
+// field-by-field reads read, raise where they raise, and leave the stream
+// where they leave it; when the bytes are a message, it must write back to
 // exactly its computed size, the C and C++ bytes must be the same, and what
 // is written must read back to the same bytes again.
 #include <cstring>
@@ -27,8 +29,10 @@ struct Read
   Cdr::Endianness endianness = Cdr::LITTLE_ENDIANNESS;
 };
 
-// Reads as a middleware does: the header (if any) chooses the byte order.
-Read read(const Bytes & bytes, bool encapsulation, const std::function<bool(Cdr &)> & reader)
+// Reads as a middleware does: the header (if any) chooses the byte order;
+// `skip` single bytes are read before the message.
+Read read(const Bytes & bytes, bool encapsulation, const std::function<bool(Cdr &)> & reader,
+  std::size_t skip = 0)
 {
   Stream s(bytes);
   Read r;
@@ -37,6 +41,9 @@ Read read(const Bytes & bytes, bool encapsulation, const std::function<bool(Cdr 
       s.cdr.read_encapsulation();
     }
     r.endianness = s.cdr.endianness();
+    for (char byte; skip; --skip) {
+      s.cdr.deserialize(byte);
+    }
     r.ok = reader(s.cdr);
   } catch (const eprosima::fastcdr::exception::Exception &) {
     r.ok = false;
@@ -63,9 +70,46 @@ Bytes write(std::size_t size, const Read & how, bool encapsulation,
   return s.written();
 }
 
+// After `skip` bytes, the readers read what field-by-field reads read, up
+// to where those raise, and stop where they stop.
 template<class Tr>
-void check(const Bytes & bytes, bool encapsulation)
+void check_against_field_by_field(const Bytes & bytes, bool encapsulation, std::size_t skip)
 {
+  using C = typename Tr::c_type;
+  const char * type = Tr::name;
+  const auto * callbacks = fastcdr_test::callbacks_of(Tr::c_handle());
+  fastcdr_test::CMessage<C> c, c_reference;
+  typename Tr::cpp_type cpp, cpp_reference;
+  const Read rc = read(bytes, encapsulation, [&](Cdr & cdr) {
+        return callbacks->cdr_deserialize(cdr, &c.msg);
+      }, skip);
+  const Read rcpp = read(bytes, encapsulation, [&](Cdr & cdr) {
+        return Tr::cpp_deserialize(cdr, cpp);
+      }, skip);
+  const Read reference = read(bytes, encapsulation, [&](Cdr & cdr) {
+        fastcdr_test::read_field_by_field(cdr, c_reference.msg);
+        return true;
+      }, skip);
+  const Read cpp_ref = read(bytes, encapsulation, [&](Cdr & cdr) {
+        fastcdr_test::read_field_by_field(cdr, cpp_reference);
+        return true;
+      }, skip);
+  fuzz::require(rc.ok == reference.ok && rcpp.ok == cpp_ref.ok,
+    "a reader and the field-by-field reads disagree", type);
+  fuzz::require(rc.used == reference.used && rcpp.used == cpp_ref.used,
+    "a reader stops elsewhere than the field-by-field reads", type);
+  // A NaN is unequal to itself: equal exactly when the message is to itself.
+  fuzz::require(Tr::are_equal(&c.msg, &c_reference.msg) == Tr::are_equal(&c.msg, &c.msg),
+    "the C reader reads other values than the field-by-field reads", type);
+  fuzz::require((cpp == cpp_reference) == (cpp == cpp),
+    "the C++ reader reads other values than the field-by-field reads", type);
+}
+
+template<class Tr>
+void check(const Bytes & bytes, bool encapsulation, std::size_t skip)
+{
+  check_against_field_by_field<Tr>(bytes, encapsulation, skip);
+
   using C = typename Tr::c_type;
   using Cpp = typename Tr::cpp_type;
   const char * type = Tr::name;
@@ -136,11 +180,12 @@ struct Dispatch
   std::size_t index;
   const Bytes & bytes;
   bool encapsulation;
+  std::size_t skip;
   template<class Tr>
   void operator()(Tr)
   {
     if (index-- == 0) {
-      check<Tr>(bytes, encapsulation);
+      check<Tr>(bytes, encapsulation, skip);
     }
   }
 };
@@ -161,8 +206,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t * data, std::size_t size)
     return 0;
   }
   const bool encapsulation = data[0] & 1;
+  const std::size_t choice = data[0] >> 1;
   // Its own buffer of exactly the input's size: any read past it is seen.
   const Bytes bytes(data + 1, data + size);
-  fastcdr_test::for_each_type(Dispatch{(data[0] >> 1) % types, bytes, encapsulation});
+  fastcdr_test::for_each_type(Dispatch{choice % types, bytes, encapsulation, choice / types % 8});
   return 0;
 }

@@ -1,5 +1,10 @@
 /* The C records and every C handle header compile as C11, and the records
  * have the field types and layout of ROS 2's C introspection records. */
+/* First, alone: a middleware's walker includes only this header for a service. */
+#include "rosidl_typesupport_introspection_c/service_introspection.h"
+const rosidl_typesupport_introspection_c__ServiceMembers * service_members_of(
+  const rosidl_service_type_support_t * handle);
+
 #include <stddef.h>
 
 #include "navunit_common_msgs/msg/detail/velmari_ego_cache__rosidl_typesupport_introspection_c.h"
@@ -96,6 +101,16 @@ _Static_assert(rosidl_typesupport_introspection_c__ROS_TYPE_UINT8 == 8, "UINT8")
 _Static_assert(rosidl_typesupport_introspection_c__ROS_TYPE_INT64 == 15, "INT64");
 _Static_assert(rosidl_typesupport_introspection_c__ROS_TYPE_STRING == 16, "STRING");
 _Static_assert(rosidl_typesupport_introspection_c__ROS_TYPE_MESSAGE == 18, "MESSAGE");
+_Static_assert(rosidl_typesupport_introspection_c__ROS_TYPE_FLOAT32 == 1, "FLOAT32");
+_Static_assert(rosidl_typesupport_introspection_c__ROS_TYPE_FLOAT64 == 2, "FLOAT64");
+_Static_assert(rosidl_typesupport_introspection_c__ROS_TYPE_BOOL == 6, "BOOL");
+_Static_assert(rosidl_typesupport_introspection_c__ROS_TYPE_BYTE == 7, "BYTE");
+
+const rosidl_typesupport_introspection_c__ServiceMembers * service_members_of(
+  const rosidl_service_type_support_t * handle)
+{
+  return (const rosidl_typesupport_introspection_c__ServiceMembers *)handle->data;
+}
 
 /* A C caller reaches a handle through the declared name. */
 const rosidl_message_type_support_t * control_handle_from_c(void)

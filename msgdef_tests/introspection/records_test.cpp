@@ -1,5 +1,9 @@
 // The C++ records have the field types and layout of ROS 2's C++ introspection
 // records; the identifiers and codes have their values.
+// First, alone: a middleware's walker includes only this header for a service.
+#include "rosidl_typesupport_introspection_cpp/service_introspection.hpp"
+static_assert(sizeof(rosidl_service_type_support_t) > 0, "the service handle is declared");
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -13,7 +17,6 @@
 #include "rosidl_typesupport_introspection_cpp/field_types.hpp"
 #include "rosidl_typesupport_introspection_cpp/identifier.hpp"
 #include "rosidl_typesupport_introspection_cpp/message_introspection.hpp"
-#include "rosidl_typesupport_introspection_cpp/service_introspection.hpp"
 #include "velmari_messages/msg/detail/control__rosidl_typesupport_introspection_c.h"
 
 extern "C" const rosidl_message_type_support_t * control_handle_from_c(void);
@@ -105,6 +108,10 @@ TEST(Records, IdentifiersAndCodes)
   for (uint8_t i = 0; i < sizeof codes; ++i) {
     EXPECT_EQ(codes[i], i + 1);
   }
+  EXPECT_EQ(ti::ROS_TYPE_FLOAT32, ti::ROS_TYPE_FLOAT);
+  EXPECT_EQ(ti::ROS_TYPE_FLOAT64, ti::ROS_TYPE_DOUBLE);
+  EXPECT_EQ(ti::ROS_TYPE_BOOL, ti::ROS_TYPE_BOOLEAN);
+  EXPECT_EQ(ti::ROS_TYPE_BYTE, ti::ROS_TYPE_OCTET);
 }
 
 TEST(Records, CCallerReachesTheSameHandle)

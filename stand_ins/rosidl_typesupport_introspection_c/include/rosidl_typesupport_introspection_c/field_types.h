@@ -21,7 +21,12 @@ enum rosidl_typesupport_introspection_c_field_types
   rosidl_typesupport_introspection_c__ROS_TYPE_INT64 = 15,
   rosidl_typesupport_introspection_c__ROS_TYPE_STRING = 16,
   rosidl_typesupport_introspection_c__ROS_TYPE_WSTRING = 17,
-  rosidl_typesupport_introspection_c__ROS_TYPE_MESSAGE = 18
+  rosidl_typesupport_introspection_c__ROS_TYPE_MESSAGE = 18,
+  /* The interface files' names of the same kinds, which middleware uses too. */
+  rosidl_typesupport_introspection_c__ROS_TYPE_FLOAT32 = rosidl_typesupport_introspection_c__ROS_TYPE_FLOAT,
+  rosidl_typesupport_introspection_c__ROS_TYPE_FLOAT64 = rosidl_typesupport_introspection_c__ROS_TYPE_DOUBLE,
+  rosidl_typesupport_introspection_c__ROS_TYPE_BOOL = rosidl_typesupport_introspection_c__ROS_TYPE_BOOLEAN,
+  rosidl_typesupport_introspection_c__ROS_TYPE_BYTE = rosidl_typesupport_introspection_c__ROS_TYPE_OCTET
 };
 
 #endif  /* ROSIDL_TYPESUPPORT_INTROSPECTION_C__FIELD_TYPES_H_ */
