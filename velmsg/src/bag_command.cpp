@@ -17,10 +17,8 @@
 #include "cdr_bytes.hpp"
 #include "cli.hpp"
 #include "errors.hpp"
-#include "field_values.hpp"
 #include "message_text.hpp"
 #include "message_type.hpp"
-#include "rosidl_typesupport_introspection_c/field_types.h"
 #include "topic_name.hpp"
 
 namespace velmsg
@@ -161,34 +159,6 @@ int run_info()
   return kExitOk;
 }
 
-// A CSV field: quoted when it holds a separator, a quote or a line break.
-std::string csv_field(const std::string & text)
-{
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
-    return text;
-  }
-  std::string quoted = "\"";
-  for (char ch : text) {
-    quoted += ch == '"' ? "\"\"" : std::string(1, ch);
-  }
-  return quoted + "\"";
-}
-
-// A leaf's value as spreadsheets and pandas read it: YAML's .nan and .inf spelled nan and inf.
-std::string csv_value(const FieldVisit & visit, Flavour flavour)
-{
-  if (visit.field.type_id == rosidl_typesupport_introspection_c__ROS_TYPE_STRING) {
-    return csv_field(read_string(flavour, visit.address));
-  }
-  std::string text = primitive_kind(visit.field.type_id)->format(visit.address);
-  for (const char * special : {".nan", ".inf", "-.inf"}) {
-    if (text == special) {
-      return text[0] == '-' ? "-inf" : text.substr(1);
-    }
-  }
-  return text;
-}
-
 int run_echo()
 {
   auto bag = open_bag();
@@ -229,19 +199,11 @@ int run_echo()
         std::cout << "---\n";
         return true;
       }
-      std::string row = std::to_string(stored.timestamp_ns);
-      std::string header = "receive_time";
-      walk_fields(message.description(), message.data(), [&](const FieldVisit & visit) {
-          if (!visit.field.nested) {
-            header += "," + csv_field(visit.path);
-            row += "," + csv_value(visit, flavour);
-          }
-        });
       if (!header_printed) {
-        std::cout << header << "\n";
+        std::cout << "receive_time," << csv_header(message.description()) << "\n";
         header_printed = true;
       }
-      std::cout << row << "\n";
+      std::cout << stored.timestamp_ns << "," << csv_row(message) << "\n";
       return true;
     });
   return kExitOk;

@@ -321,11 +321,16 @@ std::string csv_row(const Message & message)
   Flavour flavour = message.description().flavour;
   std::string row;
   walk_fields(message.description(), const_cast<void *>(message.data()), [&](const FieldVisit & visit) {
-      if (!visit.field.nested) {
-        row += (row.empty() ? "" : ",") +
-        csv_cell(is_string(visit.field) ? read_string(flavour, visit.address) :
-        primitive_kind(visit.field.type_id)->format(visit.address));
+      if (visit.field.nested) {
+        return;
       }
+      std::string text = is_string(visit.field) ? read_string(flavour, visit.address) :
+      primitive_kind(visit.field.type_id)->format(visit.address);
+      // As spreadsheets and pandas read them: YAML's .nan and .inf spelled nan and inf.
+      if (!is_string(visit.field) && (text == ".nan" || text == ".inf" || text == "-.inf")) {
+        text = text[0] == '-' ? "-inf" : text.substr(1);
+      }
+      row += (row.empty() ? "" : ",") + csv_cell(text);
     });
   return row;
 }

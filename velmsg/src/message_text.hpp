@@ -49,7 +49,7 @@ void print_yaml(std::ostream & out, const Message & message);
 void print_field_yaml(std::ostream & out, const Message & message, const std::string & path);
 
 // The leaf fields of a message as one CSV row (strings quoted where CSV needs
-// it), and their paths as the header row: "header.stamp.sec,header.frame_id,...".
+// it; NaN and infinities as nan, inf, -inf), and their paths as the header row: "header.stamp.sec,header.frame_id,...".
 std::string csv_row(const Message & message);
 std::string csv_header(const MessageDescription & description);
 
